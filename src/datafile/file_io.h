@@ -1,0 +1,39 @@
+// The platform's file calls behind DataFile: open, positioned read and write,
+// close. file_io_posix.cc and file_io_win32.cc each define them; none of them
+// prints anything or keeps state of its own.
+
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// On Windows a HANDLE, on POSIX a descriptor; both fit an intptr_t.
+using FileHandle = std::intptr_t;
+inline constexpr FileHandle kNoFileHandle = -1;
+
+enum class DataFileState { NotOpen, ReadWrite, ReadOnly };
+
+struct OpenedFile {
+  DataFileState state = DataFileState::NotOpen;
+  FileHandle handle = kNoFileHandle;
+  std::int64_t size = 0;
+};
+
+// Opens an existing regular file for reading and writing, or for reading
+// alone when it cannot be written. Never creates a file and never opens
+// anything but a regular file, so a FIFO or a device cannot block the run.
+// Gives state NotOpen when nothing was opened.
+OpenedFile openRegularFile(const std::string& name);
+
+// Reads up to `length` bytes at `offset`; gives the count read (short only at
+// the end of the file), or -1 when the read failed.
+std::int64_t readAt(FileHandle handle, std::uint8_t* buffer, std::int64_t length,
+                    std::int64_t offset);
+
+// Writes `length` bytes at `offset`; gives how many were written before a
+// failure stopped it (all of them on success).
+std::int64_t writeAt(FileHandle handle, const std::uint8_t* bytes, std::int64_t length,
+                     std::int64_t offset);
+
+// Closes the handle; false when the system reports that the close failed.
+bool closeHandle(FileHandle handle);
