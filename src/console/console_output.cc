@@ -1,0 +1,33 @@
+// The print operations of ConsoleOutput, over the platform's consoleWrite.
+
+#include "console/console_output.h"
+
+#include <cstdio>
+
+static constexpr std::string_view kLineEnd = "\r\n";
+
+void printText(std::string_view text) {
+  if (!text.empty()) consoleWrite(text);
+}
+
+void printLine(std::string_view text) {
+  printText(text);
+  consoleWrite(kLineEnd);
+}
+
+void printBlankLine() {
+  consoleWrite(kLineEnd);
+}
+
+void printNumber(float value, bool endLine) {
+  consoleWrite(formatNumber(value));
+  if (endLine) consoleWrite(kLineEnd);
+}
+
+std::string formatNumber(float value) {
+  char digits[32];
+  const int length = std::snprintf(digits, sizeof digits, "%.7g", static_cast<double>(value));
+  std::string text(digits, length > 0 ? static_cast<std::size_t>(length) : 0);
+  if (text.empty() || text.front() != '-') text.insert(text.begin(), ' ');
+  return text;
+}

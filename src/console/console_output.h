@@ -1,0 +1,29 @@
+// ConsoleOutput: every byte the tool shows goes through these calls, straight
+// to standard output with no buffering, so each text is on screen before the
+// run's next step. Lines end in CR LF everywhere. Nothing here reports a
+// failure: output that cannot be written is dropped.
+
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Window when standard output is a console or terminal at least 2 by 2
+// cells; Stream for a file, a pipe, a device or no output at all.
+enum class OutputMode { Window, Stream };
+
+OutputMode outputMode();
+
+// Writes the bytes as they are. Defined by the platform file.
+void consoleWrite(std::string_view bytes);
+
+// Window: blanks the visible window and homes the cursor. Stream: nothing.
+void clearScreen();
+
+void printText(std::string_view text);
+void printLine(std::string_view text);
+void printBlankLine();
+void printNumber(float value, bool endLine);
+
+// "%.7g" of the value, with one blank in front unless it is negative.
+std::string formatNumber(float value);

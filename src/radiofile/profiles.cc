@@ -1,0 +1,100 @@
+// The KPG59D and KPG44D file profiles: where each kind of file keeps its
+// tables, how a KPG44D header tells its version and low-band deck, and the
+// report that ends a conversion.
+
+#include "radiofile/profiles.h"
+
+#include "console/console_output.h"
+
+static constexpr Signature kKpg59dSignature{'5', '9'};
+static constexpr Signature kKpg44dSignature{'4', '4'};
+
+static constexpr TableRegion kKpg59dChannels{6211, 16, 31};
+static constexpr TableRegion kKpg59dTests{16195, 8, 15};
+
+// Indexed by version 1 and 2; a version 1 file keeps the same layout 14 bytes
+// earlier.
+struct Kpg44dLayout {
+  TableRegion channels;
+  TableRegion deckTests[2];
+  std::int32_t deck2BandByte;
+};
+static constexpr Kpg44dLayout kKpg44dLayouts[2] = {
+    {{6197, 16, 159}, {{16181, 8, 15}, {15925, 8, 15}}, 16155},
+    {{6211, 16, 159}, {{16195, 8, 15}, {15939, 8, 15}}, 16169},
+};
+
+// The file is closed before this line is printed, so that it tells what
+// reached the file.
+static void printChangeReport(RunState& run, bool written) {
+  printText(run.fileName);
+  if (run.dataFile.writesRefused) {
+    printLine(" cannot be written; no change was made.");
+    run.exitStatus = 1;
+  } else if (!written) {
+    printLine(" could not be written completely; it may be partly updated.");
+    run.exitStatus = 1;
+  } else {
+    printText(" has been updated.");
+    printNumber(static_cast<float>(run.changeCount), false);
+    printLine("Change(s) made.");
+  }
+}
+
+void runKpg59dProfile(RunState& run) {
+  if (run.signature != kKpg59dSignature) return;
+  printLine("Detected saved file created with KPG59D for model TK-6110/TK190.");
+  convertRegion(run.dataFile, kKpg59dChannels, run.changeCount, run.fileHandled);
+  convertRegion(run.dataFile, kKpg59dTests, run.changeCount, run.fileHandled);
+  printChangeReport(run, closeFile(run.dataFile));
+}
+
+// 1 for the mark "01", 2 for "2.", 0 for any other.
+static int formatVersion(std::uint8_t first, std::uint8_t second) {
+  if (first == '0' && second == '1') return 1;
+  if (first == '2' && second == '.') return 2;
+  return 0;
+}
+
+// Deck 1 is low band when its mark is "6"; deck 2, when marked "@", is low
+// band when its band byte's low nibble is below 4, and then it wins. With no
+// known version the band byte is taken from the version mark's place.
+static int radioDeck(DataFile& file, int version) {
+  int deck = readByte(file, 18) == '6' ? 1 : 0;
+  if (readByte(file, 23) == '@') {
+    const std::int32_t probePosition = version == 0 ? 12 : kKpg44dLayouts[version - 1].deck2BandByte;
+    if ((readByte(file, probePosition) & 0x0F) < 4) deck = 2;
+  }
+  return deck;
+}
+
+void runKpg44dProfile(RunState& run) {
+  if (run.signature != kKpg44dSignature) return;
+  const std::uint8_t versionMark = readByte(run.dataFile, 12);
+  const int version = formatVersion(versionMark, readByte(run.dataFile, 13));
+  const int deck = radioDeck(run.dataFile, version);
+  if (version != 0 && deck != 0) {
+    const Kpg44dLayout& layout = kKpg44dLayouts[version - 1];
+    convertRegion(run.dataFile, layout.channels, run.changeCount, run.fileHandled);
+    convertRegion(run.dataFile, layout.deckTests[deck - 1], run.changeCount, run.fileHandled);
+  }
+  const bool written = closeFile(run.dataFile);
+
+  printBlankLine();
+  if (version != 0) {
+    printText("Detected saved file built with KPG44D Ver.");
+    printNumber(static_cast<float>(version), false);
+    printLine("software.");
+  } else {
+    printLine("Not a supported Ver. of KPG44D software.");
+  }
+  if (deck == 0) {
+    printLine("No Low band radio configured.");
+  } else {
+    printText("Low band radio detected in Radio Deck Number");
+    printNumber(static_cast<float>(deck), true);
+  }
+  printBlankLine();
+  if (run.fileHandled) printChangeReport(run, written);
+  if (deck == 0) run.fileHandled = true;
+}

@@ -1,0 +1,9 @@
+// The two file profiles. Each acts only on a file whose signature is its own:
+// "59" for KPG59D, "44" for KPG44D.
+
+#pragma once
+
+#include "run/run_state.h"
+
+void runKpg59dProfile(RunState& run);
+void runKpg44dProfile(RunState& run);

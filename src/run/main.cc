@@ -1,0 +1,14 @@
+// hamshift: moves the low-band frequencies of a radio programming data file
+// into the 6 m and 10 m amateur bands, in place.
+
+#include <clocale>
+
+#include "run/run.h"
+#include "run/startup.h"
+#include "run/text.h"
+
+int main(int argc, char** argv) {
+  prepareProcess();
+  std::setlocale(LC_CTYPE, "");
+  return runConversion(commandLineTail(argc, argv));
+}
