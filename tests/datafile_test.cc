@@ -1,0 +1,178 @@
+// DataFile: positions, reads past the end, writes seen by later reads, what
+// reaches the disk, and what is never opened.
+
+#include "datafile/datafile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <filesystem>
+
+#include "sample_file.h"
+
+namespace {
+
+struct Folder {
+  Folder() {
+    char name[] = "/tmp/hamshift-datafile-XXXXXX";
+    path = mkdtemp(name);
+  }
+  ~Folder() { std::filesystem::remove_all(path); }
+  std::string file(const sample::Bytes& bytes, const char* name = "F.DAT") const {
+    const std::string at = path + "/" + name;
+    sample::writeFile(at, bytes);
+    return at;
+  }
+  std::string path;
+};
+
+sample::Bytes counting(std::size_t length) {
+  sample::Bytes bytes(length);
+  for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
+  return bytes;
+}
+
+TEST(DataFileTest, ReadsArePositionedFromOneAndZeroPastTheEnd) {
+  Folder folder;
+  const std::string path = folder.file({0x11, 0x22, 0x33, 0x44});
+  DataFile file;
+  ASSERT_TRUE(openForUpdate(file, path));
+  EXPECT_EQ(file.state, DataFileState::ReadWrite);
+  EXPECT_EQ(readByte(file, 1), 0x11);
+  EXPECT_EQ(readByte(file, 4), 0x44);
+  EXPECT_EQ(readByte(file, 5), 0);
+  EXPECT_EQ(readByte(file, 16320), 0);
+  EXPECT_EQ(readByte(file, 0), 0);
+  EXPECT_EQ(readByte(file, -5), 0);
+  EXPECT_TRUE(closeFile(file));
+  EXPECT_EQ(std::filesystem::file_size(path), 4U);
+}
+
+TEST(DataFileTest, NulByteAndMissingByteBothReadZero) {
+  Folder folder;
+  DataFile nul, shortFile;
+  ASSERT_TRUE(openForUpdate(nul, folder.file({1, 2, 3, 0}, "A.DAT")));
+  ASSERT_TRUE(openForUpdate(shortFile, folder.file({1, 2, 3}, "B.DAT")));
+  EXPECT_EQ(readByte(nul, 4), 0);
+  EXPECT_EQ(readByte(shortFile, 4), 0);
+  closeFile(nul);
+  closeFile(shortFile);
+}
+
+TEST(DataFileTest, WriteIsSeenByLaterReadAndReachesTheFile) {
+  Folder folder;
+  const sample::Bytes before = counting(20000);
+  const std::string path = folder.file(before);
+  DataFile file;
+  ASSERT_TRUE(openForUpdate(file, path));
+  // Positions in three windows, visited back and forth.
+  const std::array<std::int32_t, 7> positions{3, 8192, 8193, 16385, 100, 16384, 20000};
+  sample::Bytes expected = before;
+  for (const std::int32_t p : positions) {
+    EXPECT_TRUE(writeByte(file, p, 0x00));
+    expected[p - 1] = 0x00;
+    EXPECT_EQ(readByte(file, p), 0x00);
+    EXPECT_EQ(readByte(file, p == 1 ? 2 : p - 1), expected[p == 1 ? 1 : p - 2]);
+  }
+  for (const std::int32_t p : positions) EXPECT_EQ(readByte(file, p), 0x00) << p;
+  EXPECT_TRUE(closeFile(file));
+  EXPECT_EQ(sample::readFile(path), expected);
+}
+
+TEST(DataFileTest, UnitAcrossAWindowEdgeIsWrittenWhole) {
+  Folder folder;
+  const sample::Bytes before = counting(9000);
+  const std::string path = folder.file(before);
+  DataFile file;
+  ASSERT_TRUE(openForUpdate(file, path));
+  EXPECT_EQ(readByte(file, 8192), before[8191]);
+  const std::array<std::uint8_t, 2> pair{0x91, 0x02};
+  EXPECT_TRUE(writeBytes(file, 8192, pair));
+  EXPECT_EQ(readByte(file, 8192), 0x91);
+  EXPECT_EQ(readByte(file, 8193), 0x02);
+  EXPECT_EQ(readByte(file, 1), before[0]);
+  EXPECT_TRUE(closeFile(file));
+  sample::Bytes expected = before;
+  expected[8191] = 0x91;
+  expected[8192] = 0x02;
+  EXPECT_EQ(sample::readFile(path), expected);
+}
+
+TEST(DataFileTest, WritePastTheEndExtendsWithZeros) {
+  Folder folder;
+  const std::string path = folder.file({1, 2, 3});
+  DataFile file;
+  ASSERT_TRUE(openForUpdate(file, path));
+  EXPECT_TRUE(writeByte(file, 6, 0x66));
+  EXPECT_EQ(readByte(file, 4), 0);
+  EXPECT_EQ(readByte(file, 6), 0x66);
+  EXPECT_EQ(readByte(file, 7), 0);
+  EXPECT_TRUE(closeFile(file));
+  EXPECT_EQ(sample::readFile(path), (sample::Bytes{1, 2, 3, 0, 0, 0x66}));
+}
+
+TEST(DataFileTest, ReadOnlyFileRefusesWritesAndStaysUnchanged) {
+  Folder folder;
+  const std::string path = folder.file({1, 2, 3, 4});
+  chmod(path.c_str(), 0444);
+  if (access(path.c_str(), W_OK) == 0) GTEST_SKIP() << "file modes do not bind this user";
+  DataFile file;
+  ASSERT_TRUE(openForUpdate(file, path));
+  EXPECT_EQ(file.state, DataFileState::ReadOnly);
+  EXPECT_EQ(readByte(file, 2), 2);
+  EXPECT_FALSE(writeByte(file, 2, 9));
+  EXPECT_TRUE(file.writesRefused);
+  EXPECT_EQ(readByte(file, 2), 2);
+  EXPECT_FALSE(closeFile(file));
+  EXPECT_EQ(sample::readFile(path), (sample::Bytes{1, 2, 3, 4}));
+}
+
+TEST(DataFileTest, ReadOnlyWithoutWritesClosesClean) {
+  Folder folder;
+  const std::string path = folder.file({1, 2, 3, 4});
+  chmod(path.c_str(), 0444);
+  DataFile file;
+  ASSERT_TRUE(openForUpdate(file, path));
+  EXPECT_EQ(readByte(file, 4), 4);
+  EXPECT_TRUE(closeFile(file));
+}
+
+TEST(DataFileTest, NothingButARegularFileIsOpened) {
+  Folder folder;
+  const std::string missing = folder.path + "/MISSING.DAT";
+  const std::string fifo = folder.path + "/FIFO.DAT";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  struct Case {
+    std::string name;
+    const char* what;
+  };
+  const Case cases[] = {
+      {missing, "missing"},   {folder.path, "folder"}, {fifo, "FIFO"},
+      {"/dev/null", "device"}, {"", "empty name"},     {folder.path + "/no/such/X.DAT", "path"},
+  };
+  for (const Case& c : cases) {
+    DataFile file;
+    EXPECT_FALSE(openForUpdate(file, c.name)) << c.what;
+    EXPECT_EQ(file.state, DataFileState::NotOpen) << c.what;
+    EXPECT_EQ(readByte(file, 1), 0) << c.what;
+    EXPECT_FALSE(writeByte(file, 1, 1)) << c.what;
+    EXPECT_FALSE(closeFile(file)) << c.what;
+  }
+  EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST(DataFileTest, OpensOnceAndClosesOnce) {
+  Folder folder;
+  const std::string path = folder.file({1, 2, 3, 4});
+  DataFile file;
+  ASSERT_TRUE(openForUpdate(file, path));
+  EXPECT_FALSE(openForUpdate(file, path));
+  EXPECT_EQ(readByte(file, 1), 1);
+  EXPECT_TRUE(closeFile(file));
+  EXPECT_FALSE(closeFile(file));
+  EXPECT_EQ(file.state, DataFileState::NotOpen);
+}
+
+}  // namespace

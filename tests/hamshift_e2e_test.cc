@@ -1,0 +1,410 @@
+// End to end: the built tool run on generated files in a fresh folder, with
+// its exact output, exit status and the file's bytes afterwards checked.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "sample_file.h"
+#include "tool_runner.h"
+
+namespace {
+
+using sample::Bytes;
+
+const std::string kBanner =
+    "               ************ For Ham Use Only  ************* \r\n"
+    " This program will alter the file saved by KPG59D or KGP44D and converts \r\n"
+    " any Freq.'s programmed in the 40-43mhz range to the 50-53mhz range or a \r\n"
+    " freq. of 30.xxx Mhz to 29.xxx Mhz. This allows KW Low band models \r\n"
+    " TK-190/TK6110/TK-690 to be programed into the 6M and 10M Ham bands. \r\n"
+    " Test freq's are also changed. \r\n"
+    " \r\n"
+    "               ********* Not to Make Profit From **********  \r\n"
+    "                    Written by the hamshift authors in 2026, last updated 8 December 2026\r\n"
+    "\r\n";
+const std::string kInvalid = " This file is not a valid KPG59D/KPG44D file.\r\n";
+const std::string kKpg59dDetected =
+    "Detected saved file created with KPG59D for model TK-6110/TK190.\r\n";
+
+std::string report(const std::string& name, int changes) {
+  return name + " has been updated. " + std::to_string(changes) + "Change(s) made.\r\n";
+}
+
+std::string kpg44dLines(int version, int deck) {
+  std::string lines = "\r\n";
+  lines += version ? "Detected saved file built with KPG44D Ver. " + std::to_string(version) +
+                         "software.\r\n"
+                   : "Not a supported Ver. of KPG44D software.\r\n";
+  lines += deck ? "Low band radio detected in Radio Deck Number " + std::to_string(deck) + "\r\n"
+                : "No Low band radio configured.\r\n";
+  return lines + "\r\n";
+}
+
+class E2eTest : public testing::Test {
+ protected:
+  e2e::RunResult run(std::vector<std::string> arguments, e2e::RunOptions options = {}) {
+    options.arguments = std::move(arguments);
+    e2e::RunResult result = e2e::runTool(folder.path, options);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.signal, 0);
+    return result;
+  }
+  std::string put(const std::string& name, const Bytes& bytes) {
+    sample::writeFile(folder.file(name), bytes);
+    return folder.file(name);
+  }
+  Bytes contents(const std::string& name) { return sample::readFile(folder.file(name)); }
+  std::vector<std::string> entries() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  e2e::TempFolder folder;
+};
+
+// A KPG59D file with every channel at 42.5 MHz and every test frequency at
+// 30.1 MHz, and the same file as the tool must leave it.
+struct Kpg59dPair {
+  Bytes before = sample::kpg59dFile();
+  Bytes after = before;
+  Kpg59dPair() {
+    sample::fillTable(before, sample::kKpg59dChannels, 0x25, 0x04);
+    sample::fillTable(before, sample::kKpg59dTests, 0x01, 0x03);
+    after = before;
+    sample::fillTable(after, sample::kKpg59dChannels, 0x25, 0x05);
+    sample::fillTable(after, sample::kKpg59dTests, 0x91, 0x02);
+  }
+};
+
+TEST_F(E2eTest, Kpg59dConvertsBothTables) {
+  const Kpg59dPair file;
+  put("RADIO.DAT", file.before);
+  const auto result = run({"RADIO.DAT"});
+  EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report("RADIO.DAT", 96));
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(contents("RADIO.DAT"), file.after);
+}
+
+TEST_F(E2eTest, SecondRunChangesNothing) {
+  const Kpg59dPair file;
+  put("radio.dat", file.before);
+  run({"radio.dat"});
+  const auto again = run({"radio.dat"});
+  EXPECT_EQ(again.output, kBanner + kKpg59dDetected + report("radio.dat", 0));
+  EXPECT_EQ(again.exitStatus, 0);
+  EXPECT_EQ(contents("radio.dat"), file.after);
+}
+
+TEST_F(E2eTest, Kpg59dMixedFieldsAndTableEnds) {
+  Bytes before = sample::kpg59dFile();
+  const auto channels = sample::fieldPositions(sample::kKpg59dChannels);
+  const auto tests = sample::fieldPositions(sample::kKpg59dTests);
+  for (const std::int32_t p : channels) sample::setField(before, p, 0x40, 0x04);  // 44.0 stays
+  sample::setField(before, channels.front(), 0x00, 0x04);
+  sample::setField(before, channels.back(), 0x09, 0x03);
+  sample::setField(before, tests.front(), 0x3F, 0x04);
+  sample::setField(before, tests.back(), 0x0A, 0x03);  // 31.0 stays
+  // Just past each table: must not be touched.
+  sample::setField(before, channels.back() + 12, 0x20, 0x04);
+  sample::setField(before, tests.back() + 8, 0x20, 0x04);
+  Bytes after = before;
+  sample::setField(after, channels.front(), 0x00, 0x05);
+  sample::setField(after, channels.back(), 0x99, 0x02);
+  sample::setField(after, tests.front(), 0x3F, 0x05);
+  put("A.DAT", before);
+  const auto result = run({"A.DAT"});
+  EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report("A.DAT", 3));
+  EXPECT_EQ(contents("A.DAT"), after);
+}
+
+TEST_F(E2eTest, ShortFilesAreWalkedAndKeepTheirLength) {
+  struct Case {
+    std::size_t length;
+    int changes;
+  };
+  // 6212: the first pair whole; 6213: one more lo byte whose hi is missing.
+  const Case cases[] = {{5, 0}, {6212, 1}, {6213, 1}, {6216, 2}, {16320, 96}, {16319, 95}};
+  for (const Case& c : cases) {
+    Bytes full = sample::kpg59dFile();
+    sample::fillTable(full, sample::kKpg59dChannels, 0x05, 0x03);
+    sample::fillTable(full, sample::kKpg59dTests, 0x05, 0x03);
+    Bytes expected = full;
+    sample::fillTable(expected, sample::kKpg59dChannels, 0x95, 0x02);
+    sample::fillTable(expected, sample::kKpg59dTests, 0x95, 0x02);
+    full.resize(c.length);
+    expected.resize(c.length);
+    if (c.length == 6213) expected[6212] = full[6212];
+    if (c.length == 16319) expected[16318] = full[16318];
+    put("S.DAT", full);
+    const auto result = run({"S.DAT"});
+    EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report("S.DAT", c.changes)) << c.length;
+    EXPECT_EQ(contents("S.DAT"), expected) << c.length;
+  }
+}
+
+// Every version and deck case of a KPG44D file: what is printed and which
+// tables change. Channels hold 42.5 MHz and every test table 30.5 MHz, so a
+// table converted by mistake shows in the file.
+TEST_F(E2eTest, Kpg44dVerdicts) {
+  struct Case {
+    const char* what;
+    std::uint8_t version0, version1;  // the mark at positions 12 and 13
+    std::uint8_t deck1Mark, deck2Mark;
+    std::uint8_t deck2Band;  // at the version's deck 2 band byte
+    int version, deck;
+    bool invalid;
+  };
+  const std::uint8_t F = sample::kFiller;
+  const Case cases[] = {
+      {"v1 deck 1", '0', '1', '6', F, 0x00, 1, 1, false},
+      {"v2 deck 1", '2', '.', '6', F, 0x00, 2, 1, false},
+      {"v1 deck 2", '0', '1', F, '@', 0x03, 1, 2, false},
+      {"v2 deck 2", '2', '.', F, '@', 0xF0, 2, 2, false},
+      {"v1 deck 2 over deck 1", '0', '1', '6', '@', 0x33, 1, 2, false},
+      {"v2 nibble 4 keeps deck 1", '2', '.', '6', '@', 0x04, 2, 1, false},
+      {"v1 nibble 4, no deck", '0', '1', F, '@', 0x34, 1, 0, false},
+      {"v2 no deck", '2', '.', '7', F, 0x00, 2, 0, false},
+      {"v0 no deck", '2', ',', F, F, 0x00, 0, 0, false},
+      {"v0 deck 1", '1', '1', '6', F, 0x00, 0, 1, true},
+      // no version: the deck 2 probe reads position 12, whose low nibble is 2
+      {"v0 deck 2 from position 12", '2', '1', F, '@', 0x0F, 0, 2, true},
+      {"v0 position 12 nibble 5", '5', '1', F, '@', 0x00, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sample::Kpg44dHeader header;
+    header.versionMark[0] = c.version0;
+    header.versionMark[1] = c.version1;
+    header.deck1Mark = c.deck1Mark;
+    header.deck2Mark = c.deck2Mark;
+    Bytes before = sample::kpg44dFile(header);
+    const bool v1 = c.version0 == '0' && c.version1 == '1';
+    sample::setByte(before, v1 ? sample::kV1Deck2BandByte : sample::kV2Deck2BandByte, c.deck2Band);
+    // The two versions' tables overlap, so only this version's are filled.
+    const sample::Table channels = c.version == 1 ? sample::kV1Channels : sample::kV2Channels;
+    sample::fillTable(before, channels, 0x25, 0x04);
+    const sample::Table deck1 = c.version == 1 ? sample::kV1Deck1Tests : sample::kV2Deck1Tests;
+    const sample::Table deck2 = c.version == 1 ? sample::kV1Deck2Tests : sample::kV2Deck2Tests;
+    sample::fillTable(before, deck1, 0x05, 0x03);
+    sample::fillTable(before, deck2, 0x05, 0x03);
+    Bytes after = before;
+    int changes = 0;
+    if (c.version != 0 && c.deck != 0) {
+      sample::fillTable(after, channels, 0x25, 0x05);
+      sample::fillTable(after, c.deck == 1 ? deck1 : deck2, 0x95, 0x02);
+      changes = 320 + 32;
+    }
+    put("K44.DAT", before);
+    const auto result = run({"K44.DAT"});
+    std::string expected = kBanner + kpg44dLines(c.version, c.deck);
+    if (c.version != 0 && c.deck != 0) expected += report("K44.DAT", changes);
+    if (c.invalid) expected += kInvalid;
+    EXPECT_EQ(result.output, expected);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(contents("K44.DAT"), after);
+  }
+}
+
+TEST_F(E2eTest, NamesFailingTheGateEndSilently) {
+  const Kpg59dPair file;
+  for (const std::string name : {"RADIO.TXT", "RADIO.DAT ", "AT", "RADIO.DA"}) {
+    put(name, file.before);
+    const auto result = run({name});
+    EXPECT_EQ(result.output, kBanner) << '"' << name << '"';
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(contents(name), file.before);
+  }
+}
+
+TEST_F(E2eTest, AnyCaseOfDatWithoutADotPasses) {
+  const Kpg59dPair file;
+  for (const std::string name : {"RADIODAT", "radio.Dat"}) {
+    put(name, file.before);
+    EXPECT_EQ(run({name}).output, kBanner + kKpg59dDetected + report(name, 96));
+  }
+}
+
+TEST_F(E2eTest, ArgumentsAreJoinedIntoOneName) {
+  const Kpg59dPair file;
+  put("MY RADIO.DAT", file.before);
+  const auto result = run({"MY", "RADIO.DAT"});
+  EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report("MY RADIO.DAT", 96));
+  EXPECT_EQ(contents("MY RADIO.DAT"), file.after);
+}
+
+TEST_F(E2eTest, OtherFilesGetTheInvalidVerdictAndStayUnchanged) {
+  Bytes other = sample::kpg59dFile();
+  sample::setByte(other, 5, '8');
+  sample::fillTable(other, sample::kKpg59dChannels, 0x25, 0x04);
+  for (const Bytes& bytes : {other, Bytes{}, Bytes{'x', 'x', 'x', '5'}}) {
+    put("OTHER.DAT", bytes);
+    const auto result = run({"OTHER.DAT"});
+    EXPECT_EQ(result.output, kBanner + kInvalid);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(contents("OTHER.DAT"), bytes);
+  }
+}
+
+TEST_F(E2eTest, NoNameAndNoInputEndsAfterTheBanner) {
+  const auto result = run({});
+  EXPECT_EQ(result.output, kBanner);
+  EXPECT_EQ(result.exitStatus, 0);
+}
+
+TEST_F(E2eTest, MissingFileIsNotCreated) {
+  const auto result = run({"MISSING.DAT"});
+  EXPECT_EQ(result.output, kBanner + kInvalid);
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(E2eTest, NonRegularFilesAreNotOpened) {
+  ASSERT_EQ(mkdir(folder.file("FOLDER.DAT").c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(folder.file("FIFO.DAT").c_str(), 0644), 0);
+  // A FIFO that only opens for reading: a blocking open would wait forever.
+  ASSERT_EQ(mkfifo(folder.file("RFIFO.DAT").c_str(), 0444), 0);
+  std::size_t made = 3;
+  if (mknod(folder.file("NULLDEV.DAT").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) ++made;
+  for (const std::string name : {"FOLDER.DAT", "FIFO.DAT", "RFIFO.DAT", "NULLDEV.DAT"}) {
+    e2e::RunOptions options;
+    options.timeoutSeconds = 10;
+    options.unprivileged = true;
+    const auto result = run({name}, options);
+    EXPECT_EQ(result.output, kBanner + kInvalid) << name;
+    EXPECT_EQ(result.exitStatus, 0) << name;
+  }
+  EXPECT_EQ(entries().size(), made);
+}
+
+TEST_F(E2eTest, ReadOnlyFileIsReportedNotWritten) {
+  const Kpg59dPair file;
+  put("RO.DAT", file.before);
+  chmod(folder.file("RO.DAT").c_str(), 0444);
+  e2e::RunOptions options;
+  options.unprivileged = true;
+  const auto result = run({"RO.DAT"}, options);
+  EXPECT_EQ(result.output,
+            kBanner + kKpg59dDetected + "RO.DAT cannot be written; no change was made.\r\n");
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(contents("RO.DAT"), file.before);
+}
+
+TEST_F(E2eTest, ReadOnlyFileWithNothingToChangeGetsTheUsualReport) {
+  Bytes before = sample::kpg44dFile({});
+  sample::fillTable(before, sample::kV2Channels, 0x40, 0x04);
+  put("RO.DAT", before);
+  chmod(folder.file("RO.DAT").c_str(), 0444);
+  e2e::RunOptions options;
+  options.unprivileged = true;
+  const auto result = run({"RO.DAT"}, options);
+  EXPECT_EQ(result.output, kBanner + kpg44dLines(2, 1) + report("RO.DAT", 0));
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(contents("RO.DAT"), before);
+}
+
+// Under a file-size limit every write at or past the limit fails. Each field
+// must come out either as it was or fully converted, and the run must say so.
+TEST_F(E2eTest, FailedWritesAreReportedAndNoFieldIsTorn) {
+  const auto channels = sample::fieldPositions(sample::kV2Channels);
+  struct Case {
+    const char* what;
+    long limit;  // bytes
+  };
+  const Case cases[] = {
+      {"limit inside the second window", 12000},
+      {"limit between a field's lo and hi byte", channels[40]},  // offset of the hi byte
+      {"limit before the first field", 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes before = sample::kpg44dFile({});
+    sample::fillTable(before, sample::kV2Channels, 0x05, 0x03);
+    sample::fillTable(before, sample::kV2Deck1Tests, 0x05, 0x03);
+    put("BIG.DAT", before);
+    e2e::RunOptions options;
+    options.fileSizeLimit = c.limit;
+    const auto result = run({"BIG.DAT"}, options);
+    EXPECT_EQ(result.output,
+              kBanner + kpg44dLines(2, 1) +
+                  "BIG.DAT could not be written completely; it may be partly updated.\r\n");
+    EXPECT_EQ(result.exitStatus, 1);
+
+    const Bytes after = contents("BIG.DAT");
+    ASSERT_EQ(after.size(), before.size());
+    int converted = 0;
+    for (const sample::Table& table : {sample::kV2Channels, sample::kV2Deck1Tests}) {
+      for (const std::int32_t p : sample::fieldPositions(table)) {
+        const bool old = after[p - 1] == 0x05 && after[p] == 0x03;
+        const bool shifted = after[p - 1] == 0x95 && after[p] == 0x02;
+        EXPECT_TRUE(old || shifted) << "field at " << p;
+        if (shifted) {
+          ++converted;
+          EXPECT_LT(p, c.limit) << "converted past the limit at " << p;
+        }
+      }
+    }
+    // Outside the fields nothing changes.
+    Bytes masked = after;
+    for (const sample::Table& table : {sample::kV2Channels, sample::kV2Deck1Tests}) {
+      for (const std::int32_t p : sample::fieldPositions(table)) {
+        masked[p - 1] = before[p - 1];
+        masked[p] = before[p];
+      }
+    }
+    EXPECT_EQ(masked, before);
+    if (c.limit > 6300) {
+      EXPECT_GT(converted, 0);
+    }
+  }
+}
+
+TEST_F(E2eTest, BrokenOutputPipeDoesNotStopTheConversion) {
+  const Kpg59dPair file;
+  put("P.DAT", file.before);
+  e2e::RunOptions options;
+  options.brokenOutputPipe = true;
+  const auto result = run({"P.DAT"}, options);
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(contents("P.DAT"), file.after);
+}
+
+TEST_F(E2eTest, ClosedStandardDescriptorsNeverReceiveTheFile) {
+  struct Case {
+    const char* what;
+    bool input, output, error;  // which descriptors are closed
+  };
+  // With only descriptor 1 closed, an unguarded open would put the file there
+  // and the banner would be written into it.
+  const Case cases[] = {{"output", false, true, false},
+                        {"input", true, false, false},
+                        {"all three", true, true, true}};
+  for (const Case& c : cases) {
+    const Kpg59dPair file;
+    put("C.DAT", file.before);
+    e2e::RunOptions options;
+    options.closeStandardInput = c.input;
+    options.closeStandardOutput = c.output;
+    options.closeStandardError = c.error;
+    const auto result = run({"C.DAT"}, options);
+    EXPECT_EQ(result.exitStatus, 0) << c.what;
+    EXPECT_EQ(contents("C.DAT"), file.after) << c.what;
+    if (!c.output) {
+      EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report("C.DAT", 96)) << c.what;
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  e2e::configureFromArguments(argc, argv);
+  return RUN_ALL_TESTS();
+}

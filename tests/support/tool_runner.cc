@@ -1,0 +1,174 @@
+// Process plumbing for the end-to-end tests: fork, set up the child's
+// standard descriptors, limits and user, exec the tool, collect its output.
+
+#include "tool_runner.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string_view>
+
+namespace e2e {
+
+static std::string toolPath = [] {
+  const char* fromEnvironment = std::getenv("HAMSHIFT_TOOL");
+  return std::string(fromEnvironment ? fromEnvironment : "");
+}();
+static std::string launcher = [] {
+  const char* fromEnvironment = std::getenv("HAMSHIFT_LAUNCHER");
+  return std::string(fromEnvironment ? fromEnvironment : "");
+}();
+
+void configureFromArguments(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument.starts_with("--tool=")) toolPath = argument.substr(7);
+    if (argument.starts_with("--launcher=")) launcher = argument.substr(11);
+  }
+}
+
+uid_t unprivilegedUser() {
+  const passwd* nobody = getpwnam("nobody");
+  return nobody ? nobody->pw_uid : 65534;
+}
+
+gid_t unprivilegedGroup() {
+  const passwd* nobody = getpwnam("nobody");
+  return nobody ? nobody->pw_gid : 65534;
+}
+
+static std::vector<std::string> commandWords(const RunOptions& options) {
+  std::vector<std::string> words;
+  std::istringstream launcherWords(launcher);
+  for (std::string word; launcherWords >> word;) words.push_back(word);
+  words.push_back(toolPath);
+  words.insert(words.end(), options.arguments.begin(), options.arguments.end());
+  return words;
+}
+
+// A file holding the input, already unlinked; the child reads it as stdin.
+static int inputFile(const std::string& input) {
+  char name[] = "/tmp/hamshift-input-XXXXXX";
+  const int descriptor = mkstemp(name);
+  if (descriptor < 0) return -1;
+  unlink(name);
+  if (write(descriptor, input.data(), input.size()) != static_cast<ssize_t>(input.size()) ||
+      lseek(descriptor, 0, SEEK_SET) != 0) {
+    close(descriptor);
+    return -1;
+  }
+  return descriptor;
+}
+
+[[noreturn]] static void startChild(const std::string& folder, const RunOptions& options,
+                                    int input, int output) {
+  const int nullDevice = open("/dev/null", O_WRONLY);
+  dup2(input, 0);
+  dup2(output, 1);
+  dup2(nullDevice, 2);
+  if (options.closeStandardInput) close(0);
+  if (options.closeStandardOutput) close(1);
+  if (options.closeStandardError) close(2);
+  for (int descriptor = 3; descriptor < 1024; ++descriptor) close(descriptor);
+
+  if (chdir(folder.c_str()) != 0) _exit(126);
+  if (options.fileSizeLimit >= 0) {
+    const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
+                       static_cast<rlim_t>(options.fileSizeLimit)};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+  }
+  if (options.unprivileged && geteuid() == 0) {
+    if (setgroups(0, nullptr) != 0 || setgid(unprivilegedGroup()) != 0 ||
+        setuid(unprivilegedUser()) != 0)
+      _exit(126);
+  }
+  signal(SIGPIPE, SIG_DFL);
+
+  const std::vector<std::string> words = commandWords(options);
+  std::vector<char*> argv;
+  for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  execvp(argv[0], argv.data());
+  _exit(127);
+}
+
+RunResult runTool(const std::string& folder, const RunOptions& options) {
+  RunResult result;
+  const int input = inputFile(options.input);
+  int outputPipe[2];
+  if (input < 0 || pipe(outputPipe) != 0) return result;
+  if (options.brokenOutputPipe) {
+    close(outputPipe[0]);
+    outputPipe[0] = -1;
+  }
+
+  const pid_t child = fork();
+  if (child == 0) startChild(folder, options, input, outputPipe[1]);
+  close(input);
+  close(outputPipe[1]);
+  if (child < 0) {
+    if (outputPipe[0] >= 0) close(outputPipe[0]);
+    return result;
+  }
+
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSeconds);
+  while (outputPipe[0] >= 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd ready{outputPipe[0], POLLIN, 0};
+    if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) == 0) {
+      result.timedOut = true;
+      kill(child, SIGKILL);
+      break;
+    }
+    char buffer[4096];
+    const ssize_t got = read(outputPipe[0], buffer, sizeof buffer);
+    if (got <= 0) break;
+    result.output.append(buffer, static_cast<std::size_t>(got));
+  }
+  if (outputPipe[0] >= 0) close(outputPipe[0]);
+
+  int status = 0;
+  if (options.brokenOutputPipe) {
+    // Nothing to read: wait for the exit, bounded by the same deadline.
+    for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; ++waited) {
+      if (waited >= options.timeoutSeconds * 100) {
+        result.timedOut = true;
+        kill(child, SIGKILL);
+      }
+      usleep(10000);
+    }
+  } else {
+    waitpid(child, &status, 0);
+  }
+  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  return result;
+}
+
+TempFolder::TempFolder() {
+  char name[] = "/tmp/hamshift-test-XXXXXX";
+  if (mkdtemp(name) != nullptr) {
+    path = name;
+    chmod(name, 0755);
+  }
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  if (!path.empty()) std::filesystem::remove_all(path, ignored);
+}
+
+}  // namespace e2e

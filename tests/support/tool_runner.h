@@ -1,0 +1,55 @@
+// Runs the built tool as a separate process, the way a user would, and
+// collects what it printed and how it ended.
+//
+// The tool's path comes from the environment (HAMSHIFT_TOOL) or from the test
+// program's --tool=PATH argument; an optional launcher command, such as an
+// emulator, from HAMSHIFT_LAUNCHER or --launcher="CMD ARGS", goes in front.
+
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace e2e {
+
+// Takes --tool= and --launcher= out of the test program's arguments.
+void configureFromArguments(int argc, char** argv);
+
+struct RunOptions {
+  std::vector<std::string> arguments;
+  std::string input;              // standard input; a pipe holding these bytes
+  bool closeStandardInput = false;
+  bool closeStandardOutput = false;  // descriptor 1 closed before the tool starts
+  bool closeStandardError = false;
+  bool brokenOutputPipe = false;  // output is a pipe whose reader has gone
+  bool unprivileged = false;      // run as an unprivileged user when root
+  long fileSizeLimit = -1;        // RLIMIT_FSIZE in bytes, when >= 0
+  int timeoutSeconds = 30;
+};
+
+struct RunResult {
+  std::string output;  // every byte of standard output
+  int exitStatus = -1;  // -1 when the tool did not exit normally
+  int signal = 0;       // the signal that ended it, if any
+  bool timedOut = false;
+};
+
+// Runs the tool in `folder` (the working directory).
+RunResult runTool(const std::string& folder, const RunOptions& options);
+
+// A fresh folder, readable by an unprivileged user; removed by the destructor.
+struct TempFolder {
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  std::string path;
+  std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+// The uid and gid an unprivileged run uses.
+uid_t unprivilegedUser();
+gid_t unprivilegedGroup();
+
+}  // namespace e2e

@@ -1,0 +1,82 @@
+// The text helpers and the DAT gate.
+
+#include "run/text.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <vector>
+
+#include "run/run.h"
+
+TEST(TextTest, LastChars) {
+  struct Case {
+    std::string text;
+    int n;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"RADIO.DAT", 3, "DAT"}, {"AB", 3, "AB"}, {"", 3, ""},          {"ABC", 3, "ABC"},
+      {"ABCD", 0, ""},         {"ABCD", -1, ""}, {"ABCD", 1, "D"},    {"MY.DAT ", 3, "AT "},
+  };
+  for (const Case& c : cases) EXPECT_EQ(lastChars(c.text, c.n), c.expected) << c.text << " " << c.n;
+}
+
+TEST(TextTest, UpperCaseKeepsLengthAndNonLetters) {
+  EXPECT_EQ(upperCase("abc.xyz 09,-_"), "ABC.XYZ 09,-_");
+  EXPECT_EQ(upperCase("dAt"), "DAT");
+  EXPECT_EQ(upperCase(""), "");
+  const std::string withNul("a\0b", 3);
+  EXPECT_EQ(upperCase(withNul), std::string("A\0B", 3));
+  // Bytes above 127 must be taken as unsigned; in the C locale they stay.
+  EXPECT_EQ(upperCase("\xe9\xff\x80"), "\xe9\xff\x80");
+}
+
+TEST(TextTest, UpperCaseFollowsASingleByteLocale) {
+  const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+  if (std::setlocale(LC_CTYPE, "en_US.ISO-8859-1") == nullptr &&
+      std::setlocale(LC_CTYPE, "de_DE.ISO-8859-1") == nullptr)
+    GTEST_SKIP() << "no ISO-8859-1 locale installed";
+  EXPECT_EQ(upperCase("\xe9t\xe9.dat"), "\xc9T\xc9.DAT");
+  std::setlocale(LC_CTYPE, saved.c_str());
+}
+
+TEST(TextTest, TextEqualsIsExact) {
+  EXPECT_TRUE(textEquals("DAT", "DAT"));
+  EXPECT_TRUE(textEquals("", ""));
+  EXPECT_FALSE(textEquals("DAT", "DAT "));
+  EXPECT_FALSE(textEquals("DAT", "dat"));
+  EXPECT_FALSE(textEquals("", "D"));
+  EXPECT_FALSE(textEquals(std::string("DA\0", 3), "DA"));
+}
+
+TEST(TextTest, CommandLineTailJoinsWithSingleBlanks) {
+  struct Case {
+    std::vector<const char*> argv;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{"hamshift"}, ""},
+      {{"hamshift", "RADIO.DAT"}, "RADIO.DAT"},
+      {{"hamshift", "C:\\My", "Files\\MY.DAT"}, "C:\\My Files\\MY.DAT"},
+      {{"hamshift", "two  blanks.DAT"}, "two  blanks.DAT"},
+      {{"hamshift", ""}, ""},
+      {{"hamshift", "", "X.DAT"}, " X.DAT"},
+      {{"hamshift", "A", "B", "C"}, "A B C"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(commandLineTail(static_cast<int>(c.argv.size()), c.argv.data()), c.expected);
+}
+
+TEST(TextTest, DatGate) {
+  struct Case {
+    std::string name;
+    bool passes;
+  };
+  const Case cases[] = {
+      {"RADIO.DAT", true}, {"radio.dat", true}, {"Radio.Dat", true}, {"RADIODAT", true},
+      {"DAT", true},       {"AT", false},       {"", false},          {"RADIO.DAT ", false},
+      {"RADIO.TXT", false}, {"RADIO.DA", false}, {"RADIO.DAT.", false}, {"daT", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(passesDatGate(c.name), c.passes) << '"' << c.name << '"';
+}
