@@ -1,7 +1,109 @@
-// Reading the typed file name. Until the prompt is built, no name is read.
+// The field parser and the prompt, apart from the platform's key input.
 
 #include "console/console_input.h"
 
-std::string promptAndReadField(std::string_view) {
-  return {};
+#include "console/console_output.h"
+
+static constexpr int kNothing = kEndOfInput - 1;
+
+static int takeFromStream(InputContext& input) {
+  if (input.ended) return kEndOfInput;
+  int c = input.heldByte;
+  input.heldByte = kNothing;
+  if (c == kNothing) c = input.readStream(input.source);
+  if (c == kEndOfInput || c == 0x1A) {
+    input.ended = true;
+    return kEndOfInput;
+  }
+  if (c == '\r') {
+    const int next = input.readStream(input.source);
+    if (next == '\n') return '\n';
+    input.heldByte = next;
+  }
+  return c;
+}
+
+static int take(InputContext& input) {
+  if (input.pushedBack != kNothing) {
+    const int c = input.pushedBack;
+    input.pushedBack = kNothing;
+    return c;
+  }
+  if (input.readStream) return takeFromStream(input);
+  if (input.readIndex >= input.line.size()) return kEndOfInput;
+  return static_cast<unsigned char>(input.line[input.readIndex++]);
+}
+
+static bool isBlank(int c) {
+  return c == ' ' || c == '\t';
+}
+
+// A CR ends a line together with a LF right after it.
+static void takeLineEndAfterCr(InputContext& input) {
+  const int next = take(input);
+  if (next != '\n' && next != kEndOfInput) input.pushedBack = next;
+}
+
+// After a closing quote or at the limit, with the next character in hand.
+static void closeField(InputContext& input, int c) {
+  while (isBlank(c)) c = take(input);
+  if (c == ',' || c == '\n' || c == kEndOfInput) return;
+  if (c == '\r') {
+    takeLineEndAfterCr(input);
+    return;
+  }
+  input.pushedBack = c;
+}
+
+// Takes characters into the field until one of `quoted`'s ends; gives the
+// field's text.
+static std::string readField(InputContext& input, int c, bool quoted) {
+  std::string field;
+  for (;; c = take(input)) {
+    if (c == kEndOfInput || c == '\n') break;
+    if (c == '\r') {
+      takeLineEndAfterCr(input);
+      break;
+    }
+    if (quoted && c == '"') {
+      closeField(input, take(input));
+      break;
+    }
+    if (!quoted && c == ',') break;
+    field += static_cast<char>(c);
+    if (field.size() == kFieldLimit) {
+      closeField(input, take(input));
+      break;
+    }
+  }
+  return field;
+}
+
+std::string parseTextField(InputContext& input) {
+  int c = take(input);
+  while (isBlank(c)) c = take(input);
+  if (c == kEndOfInput) return {};
+  std::string field = c == '"' ? readField(input, take(input), true) : readField(input, c, false);
+  const std::size_t nul = field.find('\0');
+  if (nul != std::string::npos) field.resize(nul);
+  return field;
+}
+
+int unusedStreamBytes(const InputContext& input) {
+  return (input.pushedBack >= 0 ? 1 : 0) + (input.heldByte >= 0 ? 1 : 0);
+}
+
+std::string promptAndReadField(std::string_view prompt) {
+  InputContext input;
+  if (inputKind() == InputKind::Redirected) {
+    input.readStream = readStandardInputByte;
+    std::string field = parseTextField(input);
+    returnStandardInputBytes(unusedStreamBytes(input));
+    return field;
+  }
+  printText(prompt);
+  printText("? ");
+  input.line = editConsoleLine();
+  printBlankLine();
+  return parseTextField(input);
 }

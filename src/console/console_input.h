@@ -1,9 +1,48 @@
-// Console line input: the typed file name.
+// Console line input: the typed file name. promptAndReadField shows the
+// prompt and lets the user type and edit a line, or, with standard input
+// redirected, reads the stream without any prompt; parseTextField cuts the
+// line's first field out. Nothing here prints a message or reports a
+// failure: whatever goes wrong gives an empty or shorter field.
 
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
-// Shows the prompt and "? " and gives the first field of the line typed.
+enum class InputKind { Interactive, Redirected };
+
+inline constexpr int kEndOfInput = -1;
+inline constexpr std::size_t kFieldLimit = 4096;
+
+// Where parseTextField takes its characters from: the typed line, or a raw
+// byte stream read through `readStream` with the two text-mode rules applied
+// (CR LF arrives as LF; the byte 0x1A ends the input).
+struct InputContext {
+  std::string line;
+  std::size_t readIndex = 0;
+  int (*readStream)(void* source) = nullptr;  // a byte 0-255, or kEndOfInput
+  void* source = nullptr;
+  int pushedBack = kEndOfInput - 1;  // the one character put back, if any
+  int heldByte = kEndOfInput - 1;    // a byte read ahead after a CR
+  bool ended = false;                // 0x1A or the stream's end was met
+};
+
+// The first field: leading blanks and tabs skipped; quoted or ended by a
+// comma or a line end; at most kFieldLimit bytes; cut before any byte 0.
+std::string parseTextField(InputContext& input);
+
+// How many bytes the context read from its stream but did not use.
+int unusedStreamBytes(const InputContext& input);
+
 std::string promptAndReadField(std::string_view prompt);
+
+// Platform operations, defined in console_input_posix.cc / _win32.cc.
+InputKind inputKind();
+int readStandardInputByte(void* unused);
+// Puts the last `count` bytes read back in front of standard input, where
+// the input can seek; otherwise does nothing.
+void returnStandardInputBytes(int count);
+// Reads a line from the console with echo and editing; the cursor is left
+// just after the text. Ctrl+C ends the process as an interrupt.
+std::string editConsoleLine();

@@ -14,8 +14,19 @@ enum class OutputMode { Window, Stream };
 
 OutputMode outputMode();
 
-// Writes the bytes as they are. Defined by the platform file.
+// Writes the bytes as they are. In Window mode a row that fills the width
+// moves the cursor on to the next row, as a console does. Defined by the
+// platform file, like the three calls after it.
 void consoleWrite(std::string_view bytes);
+
+// Window mode: the column, from 0, where the next character will be drawn.
+int consoleCursorColumn();
+
+// The console's width in columns; 80 when it cannot be told.
+int consoleWidth();
+
+// Whether the console's characters are UTF-8 sequences.
+bool consoleIsUtf8();
 
 // Window: blanks the visible window and homes the cursor. Stream: nothing.
 void clearScreen();

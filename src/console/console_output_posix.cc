@@ -1,13 +1,19 @@
-// Console output on a POSIX terminal or stream. A terminal does its own
-// drawing, wrapping and scrolling, so both modes write the bytes unchanged;
-// only clearScreen differs.
+// Console output on a POSIX terminal or stream. In Window mode the bytes go
+// out unchanged too; the column is tracked so the line editor knows where the
+// typed text begins, and a row filled to the margin is ended at once, as a
+// console wraps, rather than left to the terminal's deferred wrap.
 
+#include <langinfo.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <string>
 
 #include "console/console_output.h"
+
+static int cursorColumn = 0;
 
 static OutputMode decideOutputMode() {
   winsize size{};
@@ -22,8 +28,21 @@ OutputMode outputMode() {
   return mode;
 }
 
-void consoleWrite(std::string_view bytes) {
-  outputMode();
+int consoleWidth() {
+  winsize size{};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1) return size.ws_col;
+  return 80;
+}
+
+bool consoleIsUtf8() {
+  return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+}
+
+int consoleCursorColumn() {
+  return cursorColumn;
+}
+
+static void writeAll(std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t put = write(STDOUT_FILENO, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
@@ -32,7 +51,42 @@ void consoleWrite(std::string_view bytes) {
   }
 }
 
+// The bytes with a line end after every row that reaches the margin, put
+// after the last byte of the character that filled the row.
+static std::string withConsoleWraps(std::string_view bytes) {
+  const int width = consoleWidth();
+  const bool utf8 = consoleIsUtf8();
+  std::string out;
+  bool rowFull = false;
+  for (const char c : bytes) {
+    const bool continuation = utf8 && (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+    if (rowFull && !continuation) {
+      out += "\r\n";
+      rowFull = false;
+    }
+    out += c;
+    if (c == '\r' || c == '\n') {
+      cursorColumn = 0;
+    } else if (!continuation && ++cursorColumn >= width) {
+      cursorColumn = 0;
+      rowFull = true;
+    }
+  }
+  if (rowFull) out += "\r\n";
+  return out;
+}
+
+void consoleWrite(std::string_view bytes) {
+  if (outputMode() == OutputMode::Window)
+    writeAll(withConsoleWraps(bytes));
+  else
+    writeAll(bytes);
+}
+
 void clearScreen() {
   // Home first, then erase the whole display: the scroll-back stays as it was.
-  if (outputMode() == OutputMode::Window) consoleWrite("\x1b[H\x1b[2J");
+  if (outputMode() == OutputMode::Window) {
+    writeAll("\x1b[H\x1b[2J");
+    cursorColumn = 0;
+  }
 }

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pty.h>
+#include <termios.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -36,6 +38,8 @@ void configureFromArguments(int argc, char** argv) {
     if (argument.starts_with("--tool=")) toolPath = argument.substr(7);
     if (argument.starts_with("--launcher=")) launcher = argument.substr(11);
   }
+  // The tool runs in a folder of its own, so a relative path would miss it.
+  if (toolPath.find('/') != std::string::npos) toolPath = std::filesystem::absolute(toolPath).string();
 }
 
 uid_t unprivilegedUser() {
@@ -48,13 +52,22 @@ gid_t unprivilegedGroup() {
   return nobody ? nobody->pw_gid : 65534;
 }
 
-static std::vector<std::string> commandWords(const RunOptions& options) {
+static std::vector<std::string> commandWords(const std::vector<std::string>& arguments) {
   std::vector<std::string> words;
   std::istringstream launcherWords(launcher);
   for (std::string word; launcherWords >> word;) words.push_back(word);
   words.push_back(toolPath);
-  words.insert(words.end(), options.arguments.begin(), options.arguments.end());
+  words.insert(words.end(), arguments.begin(), arguments.end());
   return words;
+}
+
+[[noreturn]] static void execTool(const std::vector<std::string>& arguments) {
+  const std::vector<std::string> words = commandWords(arguments);
+  std::vector<char*> argv;
+  for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  execvp(argv[0], argv.data());
+  _exit(127);
 }
 
 // A file holding the input, already unlinked; the child reads it as stdin.
@@ -94,13 +107,7 @@ static int inputFile(const std::string& input) {
       _exit(126);
   }
   signal(SIGPIPE, SIG_DFL);
-
-  const std::vector<std::string> words = commandWords(options);
-  std::vector<char*> argv;
-  for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
-  argv.push_back(nullptr);
-  execvp(argv[0], argv.data());
-  _exit(127);
+  execTool(options.arguments);
 }
 
 RunResult runTool(const std::string& folder, const RunOptions& options) {
@@ -153,6 +160,65 @@ RunResult runTool(const std::string& folder, const RunOptions& options) {
   } else {
     waitpid(child, &status, 0);
   }
+  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  return result;
+}
+
+static bool sameModes(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_lflag == b.c_lflag &&
+         a.c_cflag == b.c_cflag && a.c_cc[VMIN] == b.c_cc[VMIN] && a.c_cc[VTIME] == b.c_cc[VTIME];
+}
+
+TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& options) {
+  TerminalResult result;
+  winsize size{options.rows, options.columns, 0, 0};
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
+  if (child < 0) return result;
+  if (child == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    for (const std::string& setting : options.environment) putenv(const_cast<char*>(setting.c_str()));
+    execTool(options.arguments);
+  }
+  termios before{};
+  tcgetattr(terminal, &before);
+
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::seconds(options.timeoutSeconds);
+  std::size_t nextKey = 0;
+  auto nextKeyAt = start + std::chrono::milliseconds(options.typeAhead ? 0 : options.pauseMs);
+  bool signalled = false;
+  for (;;) {
+    const auto now = Clock::now();
+    if (now >= deadline) {
+      result.timedOut = true;
+      kill(child, SIGKILL);
+      break;
+    }
+    if (now >= nextKeyAt && nextKey < options.keys.size()) {
+      const std::string& keys = options.keys[nextKey++];
+      if (write(terminal, keys.data(), keys.size()) < 0) break;
+      nextKeyAt = now + std::chrono::milliseconds(options.pauseMs);
+    } else if (now >= nextKeyAt && options.signalAfterKeys && !signalled) {
+      kill(child, options.signalAfterKeys);
+      signalled = true;
+    }
+    pollfd ready{terminal, POLLIN, 0};
+    if (poll(&ready, 1, 10) <= 0) continue;
+    char buffer[4096];
+    const ssize_t got = read(terminal, buffer, sizeof buffer);
+    if (got <= 0) break;  // the tool has gone and closed its side
+    result.output.append(buffer, static_cast<std::size_t>(got));
+  }
+  termios after{};
+  tcgetattr(terminal, &after);
+  result.settingsRestored = sameModes(before, after);
+  result.echoAfter = (after.c_lflag & ECHO) && (after.c_lflag & ICANON);
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(terminal);
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   return result;

@@ -38,6 +38,25 @@ struct RunResult {
 // Runs the tool in `folder` (the working directory).
 RunResult runTool(const std::string& folder, const RunOptions& options);
 
+// A run in a pseudo-terminal, standard input and output both on it.
+struct TerminalOptions {
+  std::vector<std::string> arguments;
+  std::vector<std::string> keys;  // written one after another, `pauseMs` apart
+  int pauseMs = 150;
+  bool typeAhead = false;  // the first keys go in at once, before the prompt is shown
+  unsigned short columns = 80, rows = 24;
+  std::vector<std::string> environment;  // NAME=VALUE, added to the tool's
+  int signalAfterKeys = 0;               // sent to the tool after the last keys
+  int timeoutSeconds = 30;
+};
+
+struct TerminalResult : RunResult {
+  bool settingsRestored = false;  // the terminal's modes after the run equal those before
+  bool echoAfter = false;         // echo and line mode on after the run
+};
+
+TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& options);
+
 // A fresh folder, readable by an unprivileged user; removed by the destructor.
 struct TempFolder {
   TempFolder();

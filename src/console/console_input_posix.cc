@@ -1,0 +1,246 @@
+// Console input on a POSIX terminal: raw key input through termios, key
+// decoding, and the redraw of the typed line across row wraps.
+//
+// Raw mode is entered once per line and the saved settings are put back on
+// every way out: Enter, the end of input, Ctrl+C, and SIGINT, SIGTERM or
+// SIGHUP from outside. Signal keys are switched off, so Ctrl+Z and Ctrl+\ do
+// nothing; Ctrl+C is turned into the interrupt it would have been.
+
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <string>
+
+#include "console/console_input.h"
+#include "console/console_output.h"
+#include "console/line_editor.h"
+
+InputKind inputKind() {
+  return isatty(STDIN_FILENO) ? InputKind::Interactive : InputKind::Redirected;
+}
+
+int readStandardInputByte(void*) {
+  unsigned char byte = 0;
+  for (;;) {
+    const ssize_t got = read(STDIN_FILENO, &byte, 1);
+    if (got == 1) return byte;
+    if (got < 0 && errno == EINTR) continue;
+    return kEndOfInput;
+  }
+}
+
+void returnStandardInputBytes(int count) {
+  if (count > 0) lseek(STDIN_FILENO, -count, SEEK_CUR);
+}
+
+// --- Terminal settings -------------------------------------------------------
+
+static termios savedSettings;
+static volatile sig_atomic_t rawModeOn = 0;
+static constexpr int kRestoredSignals[] = {SIGINT, SIGTERM, SIGHUP};
+static struct sigaction previousActions[3];
+
+static void restoreTerminal() {
+  if (rawModeOn) tcsetattr(STDIN_FILENO, TCSADRAIN, &savedSettings);
+  rawModeOn = 0;
+}
+
+// Runs once (SA_RESETHAND): the signal raised again here is taken with its
+// default action as soon as the handler returns.
+static void restoreAndDie(int signal) {
+  restoreTerminal();
+  std::raise(signal);
+}
+
+static bool enterRawMode() {
+  if (tcgetattr(STDIN_FILENO, &savedSettings) != 0) return false;
+  termios raw = savedSettings;
+  raw.c_iflag &= ~(BRKINT | ICRNL | INLCR | IGNCR | INPCK | ISTRIP | IXON);
+  raw.c_lflag &= ~(ECHO | ICANON | ISIG | IEXTEN);
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+
+  struct sigaction restore {};
+  restore.sa_handler = restoreAndDie;
+  restore.sa_flags = SA_RESETHAND;
+  sigemptyset(&restore.sa_mask);
+  for (int i = 0; i < 3; ++i) sigaction(kRestoredSignals[i], &restore, &previousActions[i]);
+  // TCSADRAIN, not TCSAFLUSH: keys typed ahead of the prompt are kept.
+  rawModeOn = 1;
+  if (tcsetattr(STDIN_FILENO, TCSADRAIN, &raw) != 0) rawModeOn = 0;
+  return true;
+}
+
+static void leaveRawMode() {
+  restoreTerminal();
+  for (int i = 0; i < 3; ++i) sigaction(kRestoredSignals[i], &previousActions[i], nullptr);
+}
+
+[[noreturn]] static void interrupt() {
+  leaveRawMode();
+  std::signal(SIGINT, SIG_DFL);
+  std::raise(SIGINT);
+  _exit(130);
+}
+
+// --- Key decoding ------------------------------------------------------------
+
+static constexpr int kNoKeyByte = -2;
+static constexpr int kEscapeWaitMs = 100;  // a lone Esc, not the start of a sequence
+static int heldKeyByte = kNoKeyByte;
+
+// The next byte typed, waiting at most `waitMs` (forever when negative);
+// kNoKeyByte after the wait, kEndOfInput when the terminal has gone.
+static int readKeyByte(int waitMs) {
+  if (heldKeyByte != kNoKeyByte) {
+    const int held = heldKeyByte;
+    heldKeyByte = kNoKeyByte;
+    return held;
+  }
+  if (waitMs >= 0) {
+    pollfd ready{STDIN_FILENO, POLLIN, 0};
+    int polled;
+    do polled = poll(&ready, 1, waitMs);
+    while (polled < 0 && errno == EINTR);
+    if (polled <= 0) return kNoKeyByte;
+  }
+  return readStandardInputByte(nullptr);
+}
+
+static EditKey key(KeyAction action) {
+  return EditKey{action, {}};
+}
+
+// CSI or SS3 sequences, after ESC [ or ESC O. Anything unknown does nothing.
+static EditKey decodeSequence(int introducer) {
+  std::string parameters;
+  int final = readKeyByte(kEscapeWaitMs);
+  while (introducer == '[' && final >= 0x20 && final <= 0x3F && parameters.size() < 16) {
+    parameters += static_cast<char>(final);
+    final = readKeyByte(kEscapeWaitMs);
+  }
+  if (final == '~') {
+    if (parameters == "1" || parameters == "7") return key(KeyAction::Home);
+    if (parameters == "4" || parameters == "8") return key(KeyAction::End);
+    if (parameters == "3") return key(KeyAction::Delete);
+    return key(KeyAction::Nothing);
+  }
+  if (!parameters.empty()) return key(KeyAction::Nothing);
+  switch (final) {
+    case 'A': return key(KeyAction::Up);
+    case 'B': return key(KeyAction::Down);
+    case 'C': return key(KeyAction::Right);
+    case 'D': return key(KeyAction::Left);
+    case 'H': return key(KeyAction::Home);
+    case 'F': return key(KeyAction::End);
+    default: return key(KeyAction::Nothing);
+  }
+}
+
+static EditKey decodeEscape() {
+  const int next = readKeyByte(kEscapeWaitMs);
+  if (next == '[' || next == 'O') return decodeSequence(next);
+  // A second Esc starts a key of its own; Esc with a character is an Alt
+  // chord, which does nothing.
+  if (next == 27 || next == kEndOfInput) heldKeyByte = next;
+  if (next == kNoKeyByte || next == 27 || next == kEndOfInput) return key(KeyAction::Escape);
+  return key(KeyAction::Nothing);
+}
+
+// A UTF-8 character's continuation bytes; a malformed one does nothing.
+static EditKey decodeCharacter(int lead, bool utf8) {
+  std::string text(1, static_cast<char>(lead));
+  if (utf8 && lead >= 0x80) {
+    while (!isInsertableCharacter(text, true) && text.size() < 4) {
+      const int next = readKeyByte(kEscapeWaitMs);
+      if (next < 0 || (next & 0xC0) != 0x80) {
+        if (next != kNoKeyByte) heldKeyByte = next;
+        return key(KeyAction::Nothing);
+      }
+      text += static_cast<char>(next);
+    }
+  }
+  return EditKey{KeyAction::Insert, text};
+}
+
+static EditKey readKey(bool utf8) {
+  const int byte = readKeyByte(-1);
+  switch (byte) {
+    case kEndOfInput: return key(KeyAction::Enter);
+    case 3: interrupt();
+    case 8:
+    case 127: return key(KeyAction::Backspace);
+    case 9: return key(KeyAction::Tab);
+    case 10:
+    case 13: return key(KeyAction::Enter);
+    case 27: return decodeEscape();
+    default: return byte < 32 ? key(KeyAction::Nothing) : decodeCharacter(byte, utf8);
+  }
+}
+
+// --- Drawing -----------------------------------------------------------------
+
+static void writeTerminal(const std::string& bytes) {
+  std::string_view rest = bytes;
+  while (!rest.empty()) {
+    const ssize_t put = write(STDOUT_FILENO, rest.data(), rest.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return;
+    rest.remove_prefix(static_cast<std::size_t>(put));
+  }
+}
+
+static std::string cursorMove(std::size_t count, char direction) {
+  return count == 0 ? std::string() : "\x1b[" + std::to_string(count) + direction;
+}
+
+// Where the typed text began, and the row (counted from there) that the
+// cursor stands on now.
+struct Drawing {
+  std::size_t startColumn = 0;
+  std::size_t cursorRow = 0;
+};
+
+// One write per key: back to where the text began, erase to the end of the
+// screen, the whole text, then the cursor to the insertion point.
+static std::string redraw(const LineEditor& editor, Drawing& drawing, std::size_t width) {
+  std::string out = cursorMove(drawing.cursorRow, 'A');
+  out += '\r' + cursorMove(drawing.startColumn, 'C') + "\x1b[J" + editor.line;
+  const std::size_t end = drawing.startColumn + characterCount(editor, editor.line.size());
+  // A terminal holds the cursor at the margin after a full row; move it on.
+  if (end % width == 0 && end > drawing.startColumn) out += "\r\n";
+  const std::size_t point = drawing.startColumn + characterCount(editor, editor.point);
+  out += cursorMove(end / width - point / width, 'A');
+  out += '\r' + cursorMove(point % width, 'C');
+  drawing.cursorRow = point / width;
+  return out;
+}
+
+std::string editConsoleLine() {
+  const bool drawn = outputMode() == OutputMode::Window;
+  LineEditor editor;
+  editor.utf8 = consoleIsUtf8();
+  Drawing drawing;
+  drawing.startColumn = static_cast<std::size_t>(consoleCursorColumn());
+  if (!enterRawMode()) return {};
+
+  for (;;) {
+    const auto width = static_cast<std::size_t>(consoleWidth());
+    const EditOutcome outcome = applyKey(editor, readKey(editor.utf8), width);
+    if (outcome == EditOutcome::Finished) {
+      editor.point = editor.line.size();
+      if (drawn) writeTerminal(redraw(editor, drawing, width));
+      break;
+    }
+    if (!drawn) continue;
+    if (outcome == EditOutcome::Beep) writeTerminal("\a");
+    writeTerminal(redraw(editor, drawing, width));
+  }
+  leaveRawMode();
+  // Output that is no terminal gets the finished line, as a transcript.
+  if (!drawn) consoleWrite(editor.line);
+  return editor.line;
+}

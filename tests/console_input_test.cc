@@ -1,0 +1,106 @@
+// The field parser, over a typed line and over a redirected stream.
+
+#include "console/console_input.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MemoryStream {
+  std::string bytes;
+  std::size_t next = 0;
+};
+
+int readMemory(void* source) {
+  auto& stream = *static_cast<MemoryStream*>(source);
+  if (stream.next >= stream.bytes.size()) return kEndOfInput;
+  return static_cast<unsigned char>(stream.bytes[stream.next++]);
+}
+
+std::string fromLine(const std::string& line) {
+  InputContext input;
+  input.line = line;
+  return parseTextField(input);
+}
+
+// The field, and what follows it in the stream unread by the parser.
+std::pair<std::string, std::string> fromStream(const std::string& bytes) {
+  MemoryStream stream{bytes};
+  InputContext input;
+  input.readStream = readMemory;
+  input.source = &stream;
+  std::string field = parseTextField(input);
+  const std::size_t unread = stream.next - static_cast<std::size_t>(unusedStreamBytes(input));
+  return {field, bytes.substr(unread)};
+}
+
+const std::string k4096(4096, 'x');
+
+TEST(ParseTextFieldTest, FieldsOfALine) {
+  struct Case {
+    std::string line, field;
+  };
+  const Case cases[] = {
+      {"C:\\RADIO\\MY.DAT", "C:\\RADIO\\MY.DAT"},
+      {"  C:\\My Files\\MY.DAT", "C:\\My Files\\MY.DAT"},
+      {"\t \tMY.DAT", "MY.DAT"},
+      {"MY.DAT  ", "MY.DAT  "},
+      {"MY.DAT,OLD.DAT", "MY.DAT"},
+      {"\"C:\\A,B\\MY.DAT\" REST", "C:\\A,B\\MY.DAT"},
+      {"\"MY.DAT", "MY.DAT"},
+      {"AB\"C.DAT", "AB\"C.DAT"},
+      {"   ", ""},
+      {"", ""},
+      {"\"\"", ""},
+      {"\"  A B \"", "  A B "},
+      {"MY.DAT\nX", "MY.DAT"},
+      {"MY.DAT\rX", "MY.DAT"},
+      {"\"MY.DAT\nX\"", "MY.DAT"},
+      {"\"A\"B", "A"},
+      {std::string("MY\0.DAT", 7), "MY"},
+      {std::string("\0MY.DAT", 7), ""},
+      {"\xe9t\xe9.DAT", "\xe9t\xe9.DAT"},
+      {k4096 + "yz", k4096},
+      {"\"" + k4096 + "yz\"", k4096},
+      {std::string(4095, 'x') + "y", std::string(4095, 'x') + "y"},
+      {",MY.DAT", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(fromLine(c.line), c.field) << '"' << c.line << '"';
+}
+
+TEST(ParseTextFieldTest, RedirectedStreamRulesAndWhatStaysUnread) {
+  struct Case {
+    std::string bytes, field, unread;
+  };
+  const Case cases[] = {
+      {"MY.DAT\r\nNEXT", "MY.DAT", "NEXT"},
+      {"MY.DAT\nNEXT", "MY.DAT", "NEXT"},
+      {"MY.DAT\rNEXT", "MY.DAT", "NEXT"},
+      {"MY.DAT\r\rNEXT", "MY.DAT", "\rNEXT"},
+      {"MY.DAT,NEXT", "MY.DAT", "NEXT"},
+      {"MY\x1A.DAT\nNEXT", "MY", ".DAT\nNEXT"},
+      {"\x1A" "MY.DAT", "", "MY.DAT"},
+      {"", "", ""},
+      {"\r\n", "", ""},
+      {"\"A B\" \r\nNEXT", "A B", "NEXT"},
+      {"\"A B\"  X", "A B", "X"},
+      {"\"A B\"\rX", "A B", "X"},
+      {"\"A B\"\r\nX", "A B", "X"},
+      {k4096 + "\r\nNEXT", k4096, "NEXT"},
+      {k4096 + "yz", k4096, "yz"},
+      {k4096 + "  ,NEXT", k4096, "NEXT"},
+      {k4096 + "\rX", k4096, "X"},
+  };
+  for (const Case& c : cases) {
+    const auto [field, unread] = fromStream(c.bytes);
+    EXPECT_EQ(field, c.field) << '"' << c.bytes << '"';
+    EXPECT_EQ(unread, c.unread) << '"' << c.bytes << '"';
+  }
+}
+
+TEST(ParseTextFieldTest, TypedLineKeepsCrLfAsTwoCharacters) {
+  // The text-mode translation is for redirected input only.
+  EXPECT_EQ(fromLine("\"A\"\r\r"), "A");
+}
+
+}  // namespace

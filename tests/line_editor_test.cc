@@ -1,0 +1,129 @@
+// The editing core: what each key does to the line and the insertion point.
+
+#include "console/line_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+EditKey ch(const std::string& text) {
+  return EditKey{KeyAction::Insert, text};
+}
+EditKey k(KeyAction action) {
+  return EditKey{action, {}};
+}
+
+// Types `keys` into an empty line of a `width`-column console.
+LineEditor type(const std::vector<EditKey>& keys, bool utf8 = false, std::size_t width = 80) {
+  LineEditor editor;
+  editor.utf8 = utf8;
+  for (const EditKey& key : keys) applyKey(editor, key, width);
+  return editor;
+}
+
+std::vector<EditKey> text(const std::string& s) {
+  std::vector<EditKey> keys;
+  for (const char c : s) keys.push_back(ch(std::string(1, c)));
+  return keys;
+}
+
+std::vector<EditKey> operator+(std::vector<EditKey> a, const std::vector<EditKey>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST(LineEditorTest, KeyTable) {
+  using A = KeyAction;
+  struct Case {
+    const char* what;
+    std::vector<EditKey> keys;
+    std::string line;
+    std::size_t point;
+  };
+  const Case cases[] = {
+      {"typing", text("AB.DAT"), "AB.DAT", 6},
+      {"insert mid-line", text("AC") + std::vector{k(A::Left)} + text("B"), "ABC", 2},
+      {"backspace", text("ABC") + std::vector{k(A::Backspace)}, "AB", 2},
+      {"backspace at start", text("AB") + std::vector{k(A::Home), k(A::Backspace)}, "AB", 0},
+      {"delete", text("ABC") + std::vector{k(A::Home), k(A::Delete)}, "BC", 0},
+      {"delete at end", text("AB") + std::vector{k(A::Delete)}, "AB", 2},
+      {"escape", text("ABC") + std::vector{k(A::Left), k(A::Escape)}, "", 0},
+      {"escape then type", text("ABC") + std::vector{k(A::Escape)} + text("D"), "D", 1},
+      {"home and end", text("ABC") + std::vector{k(A::Home)} + text("X") + std::vector{k(A::End)} +
+                           text("Y"),
+       "XABCY", 5},
+      {"left at start", text("A") + std::vector{k(A::Left), k(A::Left)}, "A", 0},
+      {"right at end", text("A") + std::vector{k(A::Right)}, "A", 1},
+      {"tab at 0", {k(A::Tab)}, std::string(8, ' '), 8},
+      {"tab at 3", text("ABC") + std::vector{k(A::Tab)}, "ABC     ", 8},
+      {"tab at 8", text("ABCDEFGH") + std::vector{k(A::Tab)}, "ABCDEFGH        ", 16},
+      {"tab mid-line", text("AB") + std::vector{k(A::Left), k(A::Tab)}, "A       B", 8},
+      {"control characters", {ch("\x01"), ch("\x1A"), ch("\x1C"), ch("\t"), ch("")}, "", 0},
+      {"nothing", text("A") + std::vector{k(A::Nothing)}, "A", 1},
+      {"bytes 128-255", text("\xe9\xff"), "\xe9\xff", 2},
+      {"enter keeps the point", text("AB") + std::vector{k(A::Left), k(A::Enter)}, "AB", 1},
+  };
+  for (const Case& c : cases) {
+    const LineEditor editor = type(c.keys);
+    EXPECT_EQ(editor.line, c.line) << c.what;
+    EXPECT_EQ(editor.point, c.point) << c.what;
+  }
+}
+
+TEST(LineEditorTest, UpAndDownMoveByTheWidthWithinTheLine) {
+  using A = KeyAction;
+  struct Case {
+    std::vector<EditKey> moves;
+    std::size_t point;
+  };
+  // A 25-character line on a 10-column console, the point at its end.
+  const Case cases[] = {
+      {{k(A::Up)}, 15},           {{k(A::Up), k(A::Up)}, 5},
+      {{k(A::Up), k(A::Up), k(A::Up)}, 5},
+      {{k(A::Down)}, 25},         {{k(A::Home), k(A::Down), k(A::Down)}, 20},
+      {{k(A::Home), k(A::Down), k(A::Down), k(A::Down)}, 20},
+      {{k(A::Home), k(A::Up)}, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(type(text(std::string(25, 'a')) + c.moves, false, 10).point, c.point);
+}
+
+TEST(LineEditorTest, Utf8CharactersAreEditedWhole) {
+  using A = KeyAction;
+  const std::string e = "\xc3\xa9";       // é
+  const std::string euro = "\xe2\x82\xac";  // €
+  struct Case {
+    const char* what;
+    std::vector<EditKey> keys;
+    std::string line;
+    std::size_t point;
+  };
+  const Case cases[] = {
+      {"insert", {ch(e), ch(euro)}, e + euro, 5},
+      {"left over one", {ch("A"), ch(euro), k(A::Left)}, "A" + euro, 1},
+      {"backspace removes all bytes", {ch("A"), ch(euro), k(A::Backspace)}, "A", 1},
+      {"delete removes all bytes", {ch(e), ch("B"), k(A::Home), k(A::Delete)}, "B", 0},
+      {"insert before", {ch(e), k(A::Left), ch("X")}, "X" + e, 1},
+      {"tab counts characters", {ch(euro), ch(e), k(A::Tab)}, euro + e + "      ", 11},
+      {"malformed is refused", {ch("\xc3"), ch("\x82\xac"), ch("\xff"), ch("A\xa9")}, "", 0},
+      {"up by characters", {ch(e), ch(e), ch(e), k(A::Up)}, e + e + e, 2},
+  };
+  for (const Case& c : cases) {
+    const LineEditor editor = type(c.keys, true, 2);
+    EXPECT_EQ(editor.line, c.line) << c.what;
+    EXPECT_EQ(editor.point, c.point) << c.what;
+  }
+}
+
+TEST(LineEditorTest, Outcomes) {
+  LineEditor editor;
+  EXPECT_EQ(applyKey(editor, k(KeyAction::Delete), 80), EditOutcome::Beep);
+  EXPECT_EQ(applyKey(editor, ch("A"), 80), EditOutcome::Continue);
+  EXPECT_EQ(applyKey(editor, k(KeyAction::Home), 80), EditOutcome::Continue);
+  EXPECT_EQ(applyKey(editor, k(KeyAction::Delete), 80), EditOutcome::Continue);
+  EXPECT_EQ(applyKey(editor, k(KeyAction::Enter), 80), EditOutcome::Finished);
+}
+
+}  // namespace

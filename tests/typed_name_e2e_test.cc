@@ -1,0 +1,230 @@
+// End to end: the file name read from redirected input, and typed and edited
+// in a pseudo-terminal. Which name the tool took shows in the file it
+// converted and in its report.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include "e2e_fixture.h"
+
+namespace {
+
+using namespace e2e;
+
+const std::string kPrompt = "Enter the full file name saved by the KW radio prg [name.ext]? ";
+
+// Redirected input: no prompt bytes at all, and the first field is the name.
+TEST_F(E2eTest, NameFromRedirectedInput) {
+  struct Case {
+    const char* what;
+    std::string input, name;
+  };
+  const Case cases[] = {
+      {"a line", "RADIO.DAT\n", "RADIO.DAT"},
+      {"leading blanks and tabs", " \t  RADIO.DAT\n", "RADIO.DAT"},
+      {"CR LF", "RADIO.DAT\r\nother\r\n", "RADIO.DAT"},
+      {"no line end", "RADIO.DAT", "RADIO.DAT"},
+      {"a comma", "RADIO.DAT,OTHER.DAT\n", "RADIO.DAT"},
+      {"quoted, with a comma and blanks", "\"MY, RADIO .DAT\"  rest\n", "MY, RADIO .DAT"},
+      {"0x1A ends the input", "RADIO.DAT\x1A" "junk", "RADIO.DAT"},
+      {"NUL cuts the field", std::string("RADIO.DAT\0.TXT\n", 15), "RADIO.DAT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Kpg59dPair file;
+    put(c.name, file.before);
+    RunOptions options;
+    options.input = c.input;
+    const auto result = run({}, options);
+    EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report(c.name, 96));
+    EXPECT_EQ(contents(c.name), file.after);
+    std::filesystem::remove(folder.file(c.name));
+  }
+}
+
+TEST_F(E2eTest, RedirectedInputThatGivesNoUsableName) {
+  const std::string longName = std::string(4093, 'x') + "DAT";
+  struct Case {
+    const char* what;
+    std::string input, output;
+  };
+  const Case cases[] = {
+      {"empty input", "", kBanner},
+      {"only blanks", "   \n", kBanner},
+      {"0x1A first", "\x1A" "RADIO.DAT\n", kBanner},
+      {"a blank after the name", "RADIO.DAT \n", kBanner},
+      // The first 4096 characters end in DAT, so the gate passes and the
+      // too-long name opens nothing; uncut, the name would end in MORE.
+      {"cut at 4096", longName + "MORE\n", kBanner + kInvalid},
+      {"over 4096, the cut fails the gate", std::string(4094, 'x') + ".DAT\n", kBanner},
+  };
+  for (const Case& c : cases) {
+    RunOptions options;
+    options.input = c.input;
+    const auto result = run({}, options);
+    EXPECT_EQ(result.output, c.output) << c.what;
+    EXPECT_EQ(result.exitStatus, 0) << c.what;
+  }
+  EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(E2eTest, CommandLineNameIsUsedWithoutReadingInput) {
+  const Kpg59dPair file;
+  put("RADIO.DAT", file.before);
+  RunOptions options;
+  options.input = "OTHER.DAT\n";
+  EXPECT_EQ(run({"RADIO.DAT"}, options).output, kBanner + kKpg59dDetected + report("RADIO.DAT", 96));
+}
+
+std::string withoutLineEnds(std::string text) {
+  std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+  return text;
+}
+
+class TerminalTest : public E2eTest {
+ protected:
+  // Types the keys at the prompt; the name they make must be the one converted.
+  void expectTypedName(const std::vector<std::string>& keys, const std::string& name,
+                       TerminalOptions options = {}) {
+    const Kpg59dPair file;
+    put(name, file.before);
+    options.keys = keys;
+    const TerminalResult result = runInTerminal(folder.path, options);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 0);
+    // Rows wrap at the terminal's width, and its output processing turns CR LF
+    // into CR CR LF, so the texts are looked for with line ends taken out.
+    const std::string screen = withoutLineEnds(result.output);
+    EXPECT_NE(screen.find(kPrompt), std::string::npos) << screen;
+    EXPECT_NE(screen.find(withoutLineEnds(report(name, 96))), std::string::npos) << screen;
+    EXPECT_EQ(contents(name), file.after) << "typed name: " << name;
+    EXPECT_TRUE(result.settingsRestored);
+    std::filesystem::remove(folder.file(name));
+  }
+};
+
+const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
+const std::string kDelete = "\x1b[3~";
+
+std::string times(int n, const std::string& key) {
+  std::string keys;
+  for (int i = 0; i < n; ++i) keys += key;
+  return keys;
+}
+
+TEST_F(TerminalTest, EditingKeys) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> keys;
+    std::string name;
+  };
+  const Case cases[] = {
+      {"plain", {"RADIO.DAT\r"}, "RADIO.DAT"},
+      {"LF as Enter", {"RADIO.DAT\n"}, "RADIO.DAT"},
+      {"insert mid-line", {"RADO.DAT" + times(5, kLeft) + "I\r"}, "RADIO.DAT"},
+      {"backspace 0x7F", {"RADIOX\x7f.DAT\r"}, "RADIO.DAT"},
+      {"backspace 0x08", {"RADIOX\x08.DAT\r"}, "RADIO.DAT"},
+      {"delete", {"RADIOX.DAT" + times(5, kLeft) + kDelete + "\r"}, "RADIO.DAT"},
+      {"delete at the end does nothing", {"RADIO.DAT" + kDelete + "\r"}, "RADIO.DAT"},
+      {"lone Esc empties the line", {"JUNK", "\x1b", "RADIO.DAT\r"}, "RADIO.DAT"},
+      {"Home and End, CSI", {".DAT\x1b[HRADIO\x1b[F\r"}, "RADIO.DAT"},
+      {"Home and End, SS3", {".DAT\x1bOHRADIO\x1bOF\r"}, "RADIO.DAT"},
+      {"Home and End, 1~ 4~", {".DAT\x1b[1~RADIO\x1b[4~\r"}, "RADIO.DAT"},
+      {"Home and End, 7~ 8~", {".DAT\x1b[7~RADIO\x1b[8~\r"}, "RADIO.DAT"},
+      {"Left and Right", {"RADIODAT" + times(3, kLeft) + kLeft + kRight + ".\r"}, "RADIO.DAT"},
+      {"Tab to the next multiple of 8", {"AB\t.DAT\r"}, "AB      .DAT"},
+      {"Ctrl+Z, Ctrl+\\ and others do nothing", {"RA\x1a\x1c\x01\x02\x07\x0f\x7f" "DIO.DAT\r"},
+       "RDIO.DAT"},
+      {"unknown sequences do nothing", {"RADIO\x1b[1;5C\x1b[Z\x1b[99~\x1bx.DAT\r"}, "RADIO.DAT"},
+      {"keys in several writes", {"RA", "DIO", ".DAT\r"}, "RADIO.DAT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    expectTypedName(c.keys, c.name);
+  }
+}
+
+TEST_F(TerminalTest, KeysTypedBeforeThePromptAreKept) {
+  TerminalOptions options;
+  options.typeAhead = true;
+  expectTypedName({"RADIO", ".DAT\r"}, "RADIO.DAT", options);
+}
+
+TEST_F(TerminalTest, LongNameWrappingAcrossRows) {
+  // 150 characters on a 40-column terminal: the line starts mid-row after the
+  // prompt and wraps several times; edits at both ends must still land.
+  const std::string middle(140, 'm');
+  TerminalOptions options;
+  options.columns = 40;
+  expectTypedName({middle + ".DAT" + "\x1b[H" + "AB" + kRight + kDelete + "\x1b[F" + times(3, kLeft) +
+                   "\x7f" + "\r"},
+                  "AB" + std::string(139, 'm') + "DAT", options);
+}
+
+TEST_F(TerminalTest, UpAndDownMoveByTheTerminalWidth) {
+  TerminalOptions options;
+  options.columns = 20;
+  // 26 characters; Up from the end lands at 6, Down from there at the end.
+  const std::string line = std::string(22, 'b') + ".DAT";
+  expectTypedName({line + kUp + "C" + kDown + kDown + "\r"},
+                  std::string(6, 'b') + "C" + std::string(16, 'b') + ".DAT", options);
+  expectTypedName({line + "\x1b[H" + kUp + "C" + kDown + "D\r"},
+                  "C" + std::string(20, 'b') + "D" + std::string(2, 'b') + ".DAT", options);
+}
+
+TEST_F(TerminalTest, Utf8CharactersAreEditedWhole) {
+  TerminalOptions options;
+  options.environment = {"LC_ALL=C.UTF-8"};
+  // Left over .DAT and over the two-byte é: the x goes before it, not inside.
+  expectTypedName({"\xc3\xa9.DAT" + times(5, kLeft) + "x\r"}, "x\xc3\xa9.DAT", options);
+  expectTypedName({"A\xe2\x82\xac\x7f" "B.DAT\r"}, "AB.DAT", options);
+}
+
+TEST_F(TerminalTest, DeleteAtTheEndBeeps) {
+  TerminalOptions options;
+  options.keys = {"X" + kDelete + "\r"};
+  const TerminalResult result = runInTerminal(folder.path, options);
+  EXPECT_NE(result.output.find('\a'), std::string::npos);
+}
+
+TEST_F(TerminalTest, EmptyLineEndsSilentlyAfterThePrompt) {
+  TerminalOptions options;
+  options.keys = {"   \r"};
+  const TerminalResult result = runInTerminal(folder.path, options);
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_NE(result.output.find(kPrompt), std::string::npos);
+  EXPECT_EQ(result.output.find("Detected"), std::string::npos);
+  EXPECT_EQ(result.output.find("valid"), std::string::npos);
+  EXPECT_TRUE(result.settingsRestored);
+  EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(TerminalTest, InterruptsRestoreTheTerminal) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> keys;
+    int signalAfterKeys;
+    int expectedSignal;
+  };
+  const Case cases[] = {
+      {"Ctrl+C", {"RADIO", "\x03"}, 0, SIGINT},
+      {"SIGINT", {"RADIO"}, SIGINT, SIGINT},
+      {"SIGTERM", {"RADIO"}, SIGTERM, SIGTERM},
+      {"SIGHUP", {"RADIO"}, SIGHUP, SIGHUP},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Kpg59dPair file;
+    put("RADIO.DAT", file.before);
+    TerminalOptions options;
+    options.keys = c.keys;
+    options.signalAfterKeys = c.signalAfterKeys;
+    const TerminalResult result = runInTerminal(folder.path, options);
+    EXPECT_EQ(result.signal, c.expectedSignal);
+    EXPECT_TRUE(result.settingsRestored);
+    EXPECT_TRUE(result.echoAfter);
+    EXPECT_EQ(contents("RADIO.DAT"), file.before);
+  }
+}
+
+}  // namespace
