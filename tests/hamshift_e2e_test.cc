@@ -172,6 +172,29 @@ TEST_F(E2eTest, ArgumentsAreJoinedIntoOneName) {
   EXPECT_EQ(contents("MY RADIO.DAT"), file.after);
 }
 
+TEST_F(E2eTest, OneArgumentKeepsItsBlanks) {
+  const Kpg59dPair file;
+  put("MY  RADIO.DAT", file.before);
+  EXPECT_EQ(run({"MY  RADIO.DAT"}).output,
+            kBanner + kKpg59dDetected + report("MY  RADIO.DAT", 96));
+  EXPECT_EQ(contents("MY  RADIO.DAT"), file.after);
+}
+
+// On Windows the start-up code expands wildcards in the arguments; on POSIX
+// that is the shell's work, and a star that reaches the tool is a character.
+TEST_F(E2eTest, WildcardsAreExpandedOnlyByWindowsStartUp) {
+  const Kpg59dPair file;
+  put("RADIO.DAT", file.before);
+  const auto result = run({"RAD*.DAT"});
+  if (targetIsWindows()) {
+    EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report("RADIO.DAT", 96));
+    EXPECT_EQ(contents("RADIO.DAT"), file.after);
+  } else {
+    EXPECT_EQ(result.output, kBanner + kInvalid);
+    EXPECT_EQ(contents("RADIO.DAT"), file.before);
+  }
+}
+
 TEST_F(E2eTest, OtherFilesGetTheInvalidVerdictAndStayUnchanged) {
   Bytes other = sample::kpg59dFile();
   sample::setByte(other, 5, '8');
@@ -200,12 +223,24 @@ TEST_F(E2eTest, MissingFileIsNotCreated) {
 
 TEST_F(E2eTest, NonRegularFilesAreNotOpened) {
   ASSERT_EQ(mkdir(folder.file("FOLDER.DAT").c_str(), 0755), 0);
-  ASSERT_EQ(mkfifo(folder.file("FIFO.DAT").c_str(), 0644), 0);
-  // A FIFO that only opens for reading: a blocking open would wait forever.
-  ASSERT_EQ(mkfifo(folder.file("RFIFO.DAT").c_str(), 0444), 0);
-  std::size_t made = 3;
-  if (mknod(folder.file("NULLDEV.DAT").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) ++made;
-  for (const std::string name : {"FOLDER.DAT", "FIFO.DAT", "RFIFO.DAT", "NULLDEV.DAT"}) {
+  std::vector<std::string> names{"FOLDER.DAT"};
+  std::size_t made = 1;
+  if (targetIsWindows()) {
+    // Device names, which name a device in every folder and with any ending.
+    names.insert(names.end(), {"NUL.DAT", "nul.dat", "CON.DAT", "COM1:DAT", "LPT1.DAT",
+                               "AUX .DAT", "C:NUL.DAT", "\\\\.\\NUL.DAT"});
+  } else {
+    ASSERT_EQ(mkfifo(folder.file("FIFO.DAT").c_str(), 0644), 0);
+    // A FIFO that only opens for reading: a blocking open would wait forever.
+    ASSERT_EQ(mkfifo(folder.file("RFIFO.DAT").c_str(), 0444), 0);
+    names.insert(names.end(), {"FIFO.DAT", "RFIFO.DAT"});
+    made += 2;
+    if (mknod(folder.file("NULLDEV.DAT").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+      names.push_back("NULLDEV.DAT");
+      ++made;
+    }
+  }
+  for (const std::string& name : names) {
     e2e::RunOptions options;
     options.timeoutSeconds = 10;
     options.unprivileged = true;

@@ -83,6 +83,12 @@ std::string withoutLineEnds(std::string text) {
 
 class TerminalTest : public E2eTest {
  protected:
+  void SetUp() override {
+    // A pseudo-terminal is no Windows console: the Windows editor is checked
+    // in a console emulator by hand instead.
+    if (targetIsWindows()) GTEST_SKIP() << "no Windows console in a pseudo-terminal";
+  }
+
   // Types the keys at the prompt; the name they make must be the one converted.
   void expectTypedName(const std::vector<std::string>& keys, const std::string& name,
                        TerminalOptions options = {}) {

@@ -6,9 +6,10 @@
 #include <string>
 #include <string_view>
 
-// Banner line 9: the credit line.
+// Banner line 9: the credit line. With its 20 leading blanks it fits an
+// 80-column console.
 inline constexpr std::string_view kCreditLine =
-    "Written by the hamshift authors in 2026, last updated 8 December 2026";
+    "Written by the hamshift authors, 2026; updated 8 Dec 2026";
 
 // The name ends in DAT, in any case; an empty name does not.
 bool passesDatGate(const std::string& fileName);

@@ -25,7 +25,7 @@ inline const std::string kBanner =
     " Test freq's are also changed. \r\n"
     " \r\n"
     "               ********* Not to Make Profit From **********  \r\n"
-    "                    Written by the hamshift authors in 2026, last updated 8 December 2026\r\n"
+    "                    Written by the hamshift authors, 2026; updated 8 Dec 2026\r\n"
     "\r\n";
 inline const std::string kInvalid = " This file is not a valid KPG59D/KPG44D file.\r\n";
 inline const std::string kKpg59dDetected =

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -40,6 +41,10 @@ void configureFromArguments(int argc, char** argv) {
   }
   // The tool runs in a folder of its own, so a relative path would miss it.
   if (toolPath.find('/') != std::string::npos) toolPath = std::filesystem::absolute(toolPath).string();
+}
+
+bool targetIsWindows() {
+  return toolPath.ends_with(".exe");
 }
 
 uid_t unprivilegedUser() {
@@ -105,7 +110,13 @@ static int inputFile(const std::string& input) {
     if (setgroups(0, nullptr) != 0 || setgid(unprivilegedGroup()) != 0 ||
         setuid(unprivilegedUser()) != 0)
       _exit(126);
+    const char* settings = std::getenv("HAMSHIFT_UNPRIVILEGED_ENV");
+    std::istringstream words(settings ? settings : "");
+    for (std::string word; words >> word;) putenv(strdup(word.c_str()));
   }
+  // Windows has no file-size signal, so a Windows program cannot ignore it as
+  // the POSIX build does; an emulator's host process would die by it.
+  if (options.fileSizeLimit >= 0 && targetIsWindows()) signal(SIGXFSZ, SIG_IGN);
   signal(SIGPIPE, SIG_DFL);
   execTool(options.arguments);
 }

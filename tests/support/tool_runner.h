@@ -16,6 +16,9 @@ namespace e2e {
 // Takes --tool= and --launcher= out of the test program's arguments.
 void configureFromArguments(int argc, char** argv);
 
+// Whether the tool under test is a Windows build (its name ends in .exe).
+bool targetIsWindows();
+
 struct RunOptions {
   std::vector<std::string> arguments;
   std::string input;              // standard input; a pipe holding these bytes
