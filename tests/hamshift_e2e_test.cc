@@ -352,8 +352,13 @@ TEST_F(E2eTest, ClosedStandardDescriptorsNeverReceiveTheFile) {
   // and the banner would be written into it.
   const Case cases[] = {{"output", false, true, false},
                         {"input", true, false, false},
+                        {"error", false, false, true},
                         {"all three", true, true, true}};
   for (const Case& c : cases) {
+    // Wine starts its own host process on the Unix descriptors; with both
+    // input and output closed it fails to run the program at times. Windows
+    // itself hands a program handles, never these descriptors.
+    if (targetIsWindows() && c.input && c.output) continue;
     const Kpg59dPair file;
     put("C.DAT", file.before);
     e2e::RunOptions options;
