@@ -79,7 +79,9 @@ TEST(ParseTextFieldTest, RedirectedStreamRulesAndWhatStaysUnread) {
       {"MY.DAT\r\rNEXT", "MY.DAT", "\rNEXT"},
       {"MY.DAT,NEXT", "MY.DAT", "NEXT"},
       {"MY\x1A.DAT\nNEXT", "MY", ".DAT\nNEXT"},
-      {"\x1A" "MY.DAT", "", "MY.DAT"},
+      {"\x1A"
+       "MY.DAT",
+       "", "MY.DAT"},
       {"", "", ""},
       {"\r\n", "", ""},
       {"\"A B\" \r\nNEXT", "A B", "NEXT"},

@@ -149,8 +149,8 @@ TEST(DataFileTest, NothingButARegularFileIsOpened) {
     const char* what;
   };
   const Case cases[] = {
-      {missing, "missing"},   {folder.path, "folder"}, {fifo, "FIFO"},
-      {"/dev/null", "device"}, {"", "empty name"},     {folder.path + "/no/such/X.DAT", "path"},
+      {missing, "missing"},    {folder.path, "folder"}, {fifo, "FIFO"},
+      {"/dev/null", "device"}, {"", "empty name"},      {folder.path + "/no/such/X.DAT", "path"},
   };
   for (const Case& c : cases) {
     DataFile file;

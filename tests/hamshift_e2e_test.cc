@@ -175,8 +175,7 @@ TEST_F(E2eTest, ArgumentsAreJoinedIntoOneName) {
 TEST_F(E2eTest, OneArgumentKeepsItsBlanks) {
   const Kpg59dPair file;
   put("MY  RADIO.DAT", file.before);
-  EXPECT_EQ(run({"MY  RADIO.DAT"}).output,
-            kBanner + kKpg59dDetected + report("MY  RADIO.DAT", 96));
+  EXPECT_EQ(run({"MY  RADIO.DAT"}).output, kBanner + kKpg59dDetected + report("MY  RADIO.DAT", 96));
   EXPECT_EQ(contents("MY  RADIO.DAT"), file.after);
 }
 
@@ -227,8 +226,8 @@ TEST_F(E2eTest, NonRegularFilesAreNotOpened) {
   std::size_t made = 1;
   if (targetIsWindows()) {
     // Device names, which name a device in every folder and with any ending.
-    names.insert(names.end(), {"NUL.DAT", "nul.dat", "CON.DAT", "COM1:DAT", "LPT1.DAT",
-                               "AUX .DAT", "C:NUL.DAT", "\\\\.\\NUL.DAT"});
+    names.insert(names.end(), {"NUL.DAT", "nul.dat", "CON.DAT", "COM1:DAT", "LPT1.DAT", "AUX .DAT",
+                               "C:NUL.DAT", "\\\\.\\NUL.DAT"});
   } else {
     ASSERT_EQ(mkfifo(folder.file("FIFO.DAT").c_str(), 0644), 0);
     // A FIFO that only opens for reading: a blocking open would wait forever.

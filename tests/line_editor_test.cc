@@ -51,8 +51,8 @@ TEST(LineEditorTest, KeyTable) {
       {"delete at end", text("AB") + std::vector{k(A::Delete)}, "AB", 2},
       {"escape", text("ABC") + std::vector{k(A::Left), k(A::Escape)}, "", 0},
       {"escape then type", text("ABC") + std::vector{k(A::Escape)} + text("D"), "D", 1},
-      {"home and end", text("ABC") + std::vector{k(A::Home)} + text("X") + std::vector{k(A::End)} +
-                           text("Y"),
+      {"home and end",
+       text("ABC") + std::vector{k(A::Home)} + text("X") + std::vector{k(A::End)} + text("Y"),
        "XABCY", 5},
       {"left at start", text("A") + std::vector{k(A::Left), k(A::Left)}, "A", 0},
       {"right at end", text("A") + std::vector{k(A::Right)}, "A", 1},
@@ -80,9 +80,11 @@ TEST(LineEditorTest, UpAndDownMoveByTheWidthWithinTheLine) {
   };
   // A 25-character line on a 10-column console, the point at its end.
   const Case cases[] = {
-      {{k(A::Up)}, 15},           {{k(A::Up), k(A::Up)}, 5},
+      {{k(A::Up)}, 15},
+      {{k(A::Up), k(A::Up)}, 5},
       {{k(A::Up), k(A::Up), k(A::Up)}, 5},
-      {{k(A::Down)}, 25},         {{k(A::Home), k(A::Down), k(A::Down)}, 20},
+      {{k(A::Down)}, 25},
+      {{k(A::Home), k(A::Down), k(A::Down)}, 20},
       {{k(A::Home), k(A::Down), k(A::Down), k(A::Down)}, 20},
       {{k(A::Home), k(A::Up)}, 0},
   };
@@ -92,7 +94,7 @@ TEST(LineEditorTest, UpAndDownMoveByTheWidthWithinTheLine) {
 
 TEST(LineEditorTest, Utf8CharactersAreEditedWhole) {
   using A = KeyAction;
-  const std::string e = "\xc3\xa9";       // é
+  const std::string e = "\xc3\xa9";         // é
   const std::string euro = "\xe2\x82\xac";  // €
   struct Case {
     const char* what;

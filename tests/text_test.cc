@@ -16,8 +16,8 @@ TEST(TextTest, LastChars) {
     std::string expected;
   };
   const Case cases[] = {
-      {"RADIO.DAT", 3, "DAT"}, {"AB", 3, "AB"}, {"", 3, ""},          {"ABC", 3, "ABC"},
-      {"ABCD", 0, ""},         {"ABCD", -1, ""}, {"ABCD", 1, "D"},    {"MY.DAT ", 3, "AT "},
+      {"RADIO.DAT", 3, "DAT"}, {"AB", 3, "AB"},  {"", 3, ""},      {"ABC", 3, "ABC"},
+      {"ABCD", 0, ""},         {"ABCD", -1, ""}, {"ABCD", 1, "D"}, {"MY.DAT ", 3, "AT "},
   };
   for (const Case& c : cases) EXPECT_EQ(lastChars(c.text, c.n), c.expected) << c.text << " " << c.n;
 }
@@ -74,8 +74,8 @@ TEST(TextTest, DatGate) {
     bool passes;
   };
   const Case cases[] = {
-      {"RADIO.DAT", true}, {"radio.dat", true}, {"Radio.Dat", true}, {"RADIODAT", true},
-      {"DAT", true},       {"AT", false},       {"", false},          {"RADIO.DAT ", false},
+      {"RADIO.DAT", true},  {"radio.dat", true}, {"Radio.Dat", true},   {"RADIODAT", true},
+      {"DAT", true},        {"AT", false},       {"", false},           {"RADIO.DAT ", false},
       {"RADIO.TXT", false}, {"RADIO.DA", false}, {"RADIO.DAT.", false}, {"daT", true},
   };
   for (const Case& c : cases) EXPECT_EQ(passesDatGate(c.name), c.passes) << '"' << c.name << '"';

@@ -26,7 +26,10 @@ TEST_F(E2eTest, NameFromRedirectedInput) {
       {"no line end", "RADIO.DAT", "RADIO.DAT"},
       {"a comma", "RADIO.DAT,OTHER.DAT\n", "RADIO.DAT"},
       {"quoted, with a comma and blanks", "\"MY, RADIO .DAT\"  rest\n", "MY, RADIO .DAT"},
-      {"0x1A ends the input", "RADIO.DAT\x1A" "junk", "RADIO.DAT"},
+      {"0x1A ends the input",
+       "RADIO.DAT\x1A"
+       "junk",
+       "RADIO.DAT"},
       {"NUL cuts the field", std::string("RADIO.DAT\0.TXT\n", 15), "RADIO.DAT"},
   };
   for (const Case& c : cases) {
@@ -51,7 +54,10 @@ TEST_F(E2eTest, RedirectedInputThatGivesNoUsableName) {
   const Case cases[] = {
       {"empty input", "", kBanner},
       {"only blanks", "   \n", kBanner},
-      {"0x1A first", "\x1A" "RADIO.DAT\n", kBanner},
+      {"0x1A first",
+       "\x1A"
+       "RADIO.DAT\n",
+       kBanner},
       {"a blank after the name", "RADIO.DAT \n", kBanner},
       // The first 4096 characters end in DAT, so the gate passes and the
       // too-long name opens nothing; uncut, the name would end in MORE.
@@ -73,7 +79,8 @@ TEST_F(E2eTest, CommandLineNameIsUsedWithoutReadingInput) {
   put("RADIO.DAT", file.before);
   RunOptions options;
   options.input = "OTHER.DAT\n";
-  EXPECT_EQ(run({"RADIO.DAT"}, options).output, kBanner + kKpg59dDetected + report("RADIO.DAT", 96));
+  EXPECT_EQ(run({"RADIO.DAT"}, options).output,
+            kBanner + kKpg59dDetected + report("RADIO.DAT", 96));
 }
 
 std::string withoutLineEnds(std::string text) {
@@ -139,7 +146,9 @@ TEST_F(TerminalTest, EditingKeys) {
       {"Home and End, 7~ 8~", {".DAT\x1b[7~RADIO\x1b[8~\r"}, "RADIO.DAT"},
       {"Left and Right", {"RADIODAT" + times(3, kLeft) + kLeft + kRight + ".\r"}, "RADIO.DAT"},
       {"Tab to the next multiple of 8", {"AB\t.DAT\r"}, "AB      .DAT"},
-      {"Ctrl+Z, Ctrl+\\ and others do nothing", {"RA\x1a\x1c\x01\x02\x07\x0f\x7f" "DIO.DAT\r"},
+      {"Ctrl+Z, Ctrl+\\ and others do nothing",
+       {"RA\x1a\x1c\x01\x02\x07\x0f\x7f"
+        "DIO.DAT\r"},
        "RDIO.DAT"},
       {"unknown sequences do nothing", {"RADIO\x1b[1;5C\x1b[Z\x1b[99~\x1bx.DAT\r"}, "RADIO.DAT"},
       {"keys in several writes", {"RA", "DIO", ".DAT\r"}, "RADIO.DAT"},
@@ -162,8 +171,8 @@ TEST_F(TerminalTest, LongNameWrappingAcrossRows) {
   const std::string middle(140, 'm');
   TerminalOptions options;
   options.columns = 40;
-  expectTypedName({middle + ".DAT" + "\x1b[H" + "AB" + kRight + kDelete + "\x1b[F" + times(3, kLeft) +
-                   "\x7f" + "\r"},
+  expectTypedName({middle + ".DAT" + "\x1b[H" + "AB" + kRight + kDelete + "\x1b[F" +
+                   times(3, kLeft) + "\x7f" + "\r"},
                   "AB" + std::string(139, 'm') + "DAT", options);
 }
 
@@ -183,7 +192,9 @@ TEST_F(TerminalTest, Utf8CharactersAreEditedWhole) {
   options.environment = {"LC_ALL=C.UTF-8"};
   // Left over .DAT and over the two-byte é: the x goes before it, not inside.
   expectTypedName({"\xc3\xa9.DAT" + times(5, kLeft) + "x\r"}, "x\xc3\xa9.DAT", options);
-  expectTypedName({"A\xe2\x82\xac\x7f" "B.DAT\r"}, "AB.DAT", options);
+  expectTypedName({"A\xe2\x82\xac\x7f"
+                   "B.DAT\r"},
+                  "AB.DAT", options);
 }
 
 TEST_F(TerminalTest, DeleteAtTheEndBeeps) {

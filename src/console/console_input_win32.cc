@@ -77,7 +77,8 @@ struct Drawing {
 
 static void writeCells(const std::string& text) {
   DWORD put = 0;
-  if (!text.empty()) WriteConsoleA(output(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
+  if (!text.empty())
+    WriteConsoleA(output(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
 }
 
 // Rewrites the text from where it began, blanks what the last drawing left
@@ -96,8 +97,8 @@ static void redraw(const LineEditor& editor, Drawing& drawing) {
   if (!GetConsoleScreenBufferInfo(output(), &info)) return;
   const std::size_t end = static_cast<std::size_t>(drawing.start.X) + cells + blanks;
   drawing.start.Y = static_cast<SHORT>(info.dwCursorPosition.Y - static_cast<SHORT>(end / width));
-  const std::size_t point = static_cast<std::size_t>(drawing.start.X) +
-                            characterCount(editor, editor.point);
+  const std::size_t point =
+      static_cast<std::size_t>(drawing.start.X) + characterCount(editor, editor.point);
   SetConsoleCursorPosition(output(), COORD{static_cast<SHORT>(point % width),
                                            static_cast<SHORT>(drawing.start.Y + point / width)});
 }
@@ -105,7 +106,8 @@ static void redraw(const LineEditor& editor, Drawing& drawing) {
 std::string editConsoleLine() {
   DWORD savedMode = 0;
   GetConsoleMode(input(), &savedMode);
-  SetConsoleMode(input(), (savedMode | ENABLE_PROCESSED_INPUT) & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT));
+  SetConsoleMode(input(),
+                 (savedMode | ENABLE_PROCESSED_INPUT) & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT));
 
   const bool drawn = outputMode() == OutputMode::Window;
   LineEditor editor;

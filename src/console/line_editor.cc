@@ -87,27 +87,17 @@ EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width) 
       editor.line.clear();
       editor.point = 0;
       break;
-    case KeyAction::Home:
-      editor.point = 0;
-      break;
-    case KeyAction::End:
-      editor.point = editor.line.size();
-      break;
-    case KeyAction::Left:
-      editor.point = previousBoundary(editor, editor.point);
-      break;
-    case KeyAction::Right:
-      editor.point = nextBoundary(editor, editor.point);
-      break;
+    case KeyAction::Home: editor.point = 0; break;
+    case KeyAction::End: editor.point = editor.line.size(); break;
+    case KeyAction::Left: editor.point = previousBoundary(editor, editor.point); break;
+    case KeyAction::Right: editor.point = nextBoundary(editor, editor.point); break;
     case KeyAction::Up:
     case KeyAction::Down:
       if (width > 0)
         editor.point = stepCharacters(editor, editor.point, width, key.action == KeyAction::Down);
       break;
-    case KeyAction::Enter:
-      return EditOutcome::Finished;
-    case KeyAction::Nothing:
-      break;
+    case KeyAction::Enter: return EditOutcome::Finished;
+    case KeyAction::Nothing: break;
   }
   return EditOutcome::Continue;
 }

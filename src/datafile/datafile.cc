@@ -25,8 +25,8 @@ static void undoTornUnit(DataFile& file, std::int64_t cut) {
 static void flushWindow(DataFile& file) {
   const std::int64_t length = file.dirtyEnd - file.dirtyBegin;
   if (length > 0) {
-    const std::int64_t written = writeAt(file.handle, file.window.data() + file.dirtyBegin,
-                                         length, file.windowStart + file.dirtyBegin);
+    const std::int64_t written = writeAt(file.handle, file.window.data() + file.dirtyBegin, length,
+                                         file.windowStart + file.dirtyBegin);
     if (written < length) {
       file.writeFailed = true;
       undoTornUnit(file, file.dirtyBegin + std::max<std::int64_t>(written, 0));

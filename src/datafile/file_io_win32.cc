@@ -34,15 +34,16 @@ static bool namesDevice(std::string_view name) {
 }
 
 static HANDLE openFile(const std::string& name, DWORD access) {
-  return CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 OpenedFile openRegularFile(const std::string& name) {
   OpenedFile opened;
   if (namesDevice(name)) return opened;
   const DWORD attributes = GetFileAttributesA(name.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return opened;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return opened;
 
   HANDLE handle = openFile(name, GENERIC_READ | GENERIC_WRITE);
   opened.state = DataFileState::ReadWrite;
@@ -74,7 +75,8 @@ std::int64_t readAt(FileHandle handle, std::uint8_t* buffer, std::int64_t length
   while (done < length) {
     OVERLAPPED position = at(offset + done);
     DWORD got = 0;
-    if (!ReadFile(asHandle(handle), buffer + done, static_cast<DWORD>(length - done), &got, &position))
+    if (!ReadFile(asHandle(handle), buffer + done, static_cast<DWORD>(length - done), &got,
+                  &position))
       return GetLastError() == ERROR_HANDLE_EOF ? done : -1;
     if (got == 0) break;
     done += got;
@@ -88,7 +90,8 @@ std::int64_t writeAt(FileHandle handle, const std::uint8_t* bytes, std::int64_t 
   while (done < length) {
     OVERLAPPED position = at(offset + done);
     DWORD put = 0;
-    if (!WriteFile(asHandle(handle), bytes + done, static_cast<DWORD>(length - done), &put, &position) ||
+    if (!WriteFile(asHandle(handle), bytes + done, static_cast<DWORD>(length - done), &put,
+                   &position) ||
         put == 0)
       break;
     done += put;

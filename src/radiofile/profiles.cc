@@ -62,7 +62,8 @@ static int formatVersion(std::uint8_t first, std::uint8_t second) {
 static int radioDeck(DataFile& file, int version) {
   int deck = readByte(file, 18) == '6' ? 1 : 0;
   if (readByte(file, 23) == '@') {
-    const std::int32_t probePosition = version == 0 ? 12 : kKpg44dLayouts[version - 1].deck2BandByte;
+    const std::int32_t probePosition =
+        version == 0 ? 12 : kKpg44dLayouts[version - 1].deck2BandByte;
     if ((readByte(file, probePosition) & 0x0F) < 4) deck = 2;
   }
   return deck;

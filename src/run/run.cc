@@ -32,7 +32,8 @@ int runConversion(const std::string& commandLineTail) {
   run.fileName = commandLineTail;
   printBanner();
   if (run.fileName.empty())
-    run.fileName = promptAndReadField("Enter the full file name saved by the KW radio prg [name.ext]");
+    run.fileName =
+        promptAndReadField("Enter the full file name saved by the KW radio prg [name.ext]");
   if (!passesDatGate(run.fileName)) return 0;
 
   openForUpdate(run.dataFile, run.fileName);

@@ -28,7 +28,8 @@ Bytes kpg44dFile(const Kpg44dHeader& header, std::size_t length) {
 }
 
 void setByte(Bytes& file, std::int32_t position, std::uint8_t value) {
-  if (position >= 1 && static_cast<std::size_t>(position) <= file.size()) file[position - 1] = value;
+  if (position >= 1 && static_cast<std::size_t>(position) <= file.size())
+    file[position - 1] = value;
 }
 
 std::vector<std::int32_t> fieldPositions(const Table& table) {
@@ -53,7 +54,8 @@ void fillTable(Bytes& file, const Table& table, std::uint8_t lo, std::uint8_t hi
 
 bool writeFile(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
 }
 

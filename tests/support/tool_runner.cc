@@ -7,17 +7,17 @@
 #include <grp.h>
 #include <poll.h>
 #include <pty.h>
-#include <termios.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string_view>
@@ -40,7 +40,8 @@ void configureFromArguments(int argc, char** argv) {
     if (argument.starts_with("--launcher=")) launcher = argument.substr(11);
   }
   // The tool runs in a folder of its own, so a relative path would miss it.
-  if (toolPath.find('/') != std::string::npos) toolPath = std::filesystem::absolute(toolPath).string();
+  if (toolPath.find('/') != std::string::npos)
+    toolPath = std::filesystem::absolute(toolPath).string();
 }
 
 bool targetIsWindows() {
@@ -89,8 +90,8 @@ static int inputFile(const std::string& input) {
   return descriptor;
 }
 
-[[noreturn]] static void startChild(const std::string& folder, const RunOptions& options,
-                                    int input, int output) {
+[[noreturn]] static void startChild(const std::string& folder, const RunOptions& options, int input,
+                                    int output) {
   const int nullDevice = open("/dev/null", O_WRONLY);
   dup2(input, 0);
   dup2(output, 1);
@@ -189,7 +190,8 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
   if (child < 0) return result;
   if (child == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
-    for (const std::string& setting : options.environment) putenv(const_cast<char*>(setting.c_str()));
+    for (const std::string& setting : options.environment)
+      putenv(const_cast<char*>(setting.c_str()));
     execTool(options.arguments);
   }
   termios before{};

@@ -7,8 +7,8 @@
 
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 namespace e2e {
@@ -21,7 +21,7 @@ bool targetIsWindows();
 
 struct RunOptions {
   std::vector<std::string> arguments;
-  std::string input;              // standard input; a pipe holding these bytes
+  std::string input;  // standard input; a pipe holding these bytes
   bool closeStandardInput = false;
   bool closeStandardOutput = false;  // descriptor 1 closed before the tool starts
   bool closeStandardError = false;
@@ -32,7 +32,7 @@ struct RunOptions {
 };
 
 struct RunResult {
-  std::string output;  // every byte of standard output
+  std::string output;   // every byte of standard output
   int exitStatus = -1;  // -1 when the tool did not exit normally
   int signal = 0;       // the signal that ended it, if any
   bool timedOut = false;
