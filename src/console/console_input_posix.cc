@@ -1,5 +1,5 @@
-// Console input on a POSIX terminal: raw key input through termios, key
-// decoding, and the redraw of the typed line across row wraps.
+// Console input on a POSIX terminal: raw key input through termios, fed to
+// the key decoder, and the redraw of the typed line across row wraps.
 //
 // Raw mode is entered once per line and the saved settings are put back on
 // every way out: Enter, the end of input, Ctrl+C, and SIGINT, SIGTERM or
@@ -16,6 +16,7 @@
 
 #include "console/console_input.h"
 #include "console/console_output.h"
+#include "console/key_decoder.h"
 #include "console/line_editor.h"
 
 InputKind inputKind() {
@@ -86,20 +87,9 @@ static void leaveRawMode() {
   _exit(130);
 }
 
-// --- Key decoding ------------------------------------------------------------
+// --- Key input ---------------------------------------------------------------
 
-static constexpr int kNoKeyByte = -2;
-static constexpr int kEscapeWaitMs = 100;  // a lone Esc, not the start of a sequence
-static int heldKeyByte = kNoKeyByte;
-
-// The next byte typed, waiting at most `waitMs` (forever when negative);
-// kNoKeyByte after the wait, kEndOfInput when the terminal has gone.
-static int readKeyByte(int waitMs) {
-  if (heldKeyByte != kNoKeyByte) {
-    const int held = heldKeyByte;
-    heldKeyByte = kNoKeyByte;
-    return held;
-  }
+static int readTerminalByte(void*, int waitMs) {
   if (waitMs >= 0) {
     pollfd ready{STDIN_FILENO, POLLIN, 0};
     int polled;
@@ -108,77 +98,6 @@ static int readKeyByte(int waitMs) {
     if (polled <= 0) return kNoKeyByte;
   }
   return readStandardInputByte(nullptr);
-}
-
-static EditKey key(KeyAction action) {
-  return EditKey{action, {}};
-}
-
-// CSI or SS3 sequences, after ESC [ or ESC O. Anything unknown does nothing.
-static EditKey decodeSequence(int introducer) {
-  std::string parameters;
-  int final = readKeyByte(kEscapeWaitMs);
-  while (introducer == '[' && final >= 0x20 && final <= 0x3F && parameters.size() < 16) {
-    parameters += static_cast<char>(final);
-    final = readKeyByte(kEscapeWaitMs);
-  }
-  if (final == '~') {
-    if (parameters == "1" || parameters == "7") return key(KeyAction::Home);
-    if (parameters == "4" || parameters == "8") return key(KeyAction::End);
-    if (parameters == "3") return key(KeyAction::Delete);
-    return key(KeyAction::Nothing);
-  }
-  if (!parameters.empty()) return key(KeyAction::Nothing);
-  switch (final) {
-    case 'A': return key(KeyAction::Up);
-    case 'B': return key(KeyAction::Down);
-    case 'C': return key(KeyAction::Right);
-    case 'D': return key(KeyAction::Left);
-    case 'H': return key(KeyAction::Home);
-    case 'F': return key(KeyAction::End);
-    default: return key(KeyAction::Nothing);
-  }
-}
-
-static EditKey decodeEscape() {
-  const int next = readKeyByte(kEscapeWaitMs);
-  if (next == '[' || next == 'O') return decodeSequence(next);
-  // A second Esc starts a key of its own; Esc with a character is an Alt
-  // chord, which does nothing.
-  if (next == 27 || next == kEndOfInput) heldKeyByte = next;
-  if (next == kNoKeyByte || next == 27 || next == kEndOfInput) return key(KeyAction::Escape);
-  return key(KeyAction::Nothing);
-}
-
-// A UTF-8 character's continuation bytes; a malformed one does nothing.
-static EditKey decodeCharacter(int lead, bool utf8) {
-  std::string text(1, static_cast<char>(lead));
-  if (utf8 && lead >= 0x80) {
-    while (!isInsertableCharacter(text, true) && text.size() < 4) {
-      const int next = readKeyByte(kEscapeWaitMs);
-      if (next < 0 || (next & 0xC0) != 0x80) {
-        if (next != kNoKeyByte) heldKeyByte = next;
-        return key(KeyAction::Nothing);
-      }
-      text += static_cast<char>(next);
-    }
-  }
-  return EditKey{KeyAction::Insert, text};
-}
-
-static EditKey readKey(bool utf8) {
-  const int byte = readKeyByte(-1);
-  switch (byte) {
-    case kEndOfInput: return key(KeyAction::Enter);
-    case 3: interrupt();
-    case 8:
-    case 127: return key(KeyAction::Backspace);
-    case 9: return key(KeyAction::Tab);
-    case 10:
-    case 13: return key(KeyAction::Enter);
-    case 27: return decodeEscape();
-    default: return byte < 32 ? key(KeyAction::Nothing) : decodeCharacter(byte, utf8);
-  }
 }
 
 // --- Drawing -----------------------------------------------------------------
@@ -227,9 +146,13 @@ std::string editConsoleLine() {
   drawing.startColumn = static_cast<std::size_t>(consoleCursorColumn());
   if (!enterRawMode()) return {};
 
+  KeyBytes keys;
+  keys.readByte = readTerminalByte;
   for (;;) {
     const auto width = static_cast<std::size_t>(consoleWidth());
-    const EditOutcome outcome = applyKey(editor, readKey(editor.utf8), width);
+    const EditKey key = decodeKey(keys, editor.utf8);
+    if (key.action == KeyAction::Interrupt) interrupt();
+    const EditOutcome outcome = applyKey(editor, key, width);
     if (outcome == EditOutcome::Finished) {
       editor.point = editor.line.size();
       if (drawn) writeTerminal(redraw(editor, drawing, width));

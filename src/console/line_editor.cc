@@ -97,6 +97,7 @@ EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width) 
         editor.point = stepCharacters(editor, editor.point, width, key.action == KeyAction::Down);
       break;
     case KeyAction::Enter: return EditOutcome::Finished;
+    case KeyAction::Interrupt:
     case KeyAction::Nothing: break;
   }
   return EditOutcome::Continue;

@@ -1,6 +1,7 @@
 // The line editor's core: the line, the insertion point and what each key
 // does to them. No terminal calls here, so tests drive it directly; key
-// decoding and drawing live in the platform's console input file.
+// decoding lives in key_decoder.h (terminals) or the Windows console input
+// file, drawing in the platform's console input file.
 //
 // The line holds bytes of the console's code page. Where that is UTF-8, a
 // multi-byte character is one character: the insertion point never stands
@@ -24,6 +25,7 @@ enum class KeyAction {
   Up,
   Down,
   Enter,
+  Interrupt,  // Ctrl+C: the caller ends the run; the line is left as it is
   Nothing,
 };
 

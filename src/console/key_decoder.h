@@ -1,0 +1,29 @@
+// Key decoding for a terminal: the bytes that a key sends (a character, a
+// control byte, or an escape sequence) turned into one EditKey. It reads
+// through a function pointer and makes no terminal call of its own, so tests
+// and the fuzzer feed it bytes from memory.
+
+#pragma once
+
+#include "console/console_input.h"
+#include "console/line_editor.h"
+
+// What readByte gives when no byte came within its wait.
+inline constexpr int kNoKeyByte = -2;
+
+// Waits for the rest of a sequence, in milliseconds: a lone Esc is a key of
+// its own when nothing follows within this time.
+inline constexpr int kEscapeWaitMs = 100;
+
+struct KeyBytes {
+  // The next byte, waiting at most `waitMs` (forever when negative): a byte
+  // 0-255, kNoKeyByte after the wait, or kEndOfInput when the input has ended.
+  int (*readByte)(void* source, int waitMs) = nullptr;
+  void* source = nullptr;
+  int held = kNoKeyByte;  // a byte read ahead that starts the next key
+};
+
+// The next key. The end of input is Enter; Ctrl+C is Interrupt; an unknown
+// sequence or control byte, an Alt chord and a malformed UTF-8 character are
+// Nothing. Never reads more than one key's bytes beyond a held byte.
+EditKey decodeKey(KeyBytes& input, bool utf8);
