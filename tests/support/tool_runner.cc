@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utmp.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -186,16 +187,25 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
   TerminalResult result;
   winsize size{options.rows, options.columns, 0, 0};
   int terminal = -1;
-  const pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
-  if (child < 0) return result;
+  int slave = -1;
+  if (openpty(&terminal, &slave, nullptr, nullptr, &size) != 0) return result;
+  // Read before the tool exists: once it runs, it may be in raw mode already.
+  termios before{};
+  tcgetattr(slave, &before);
+  const pid_t child = fork();
+  if (child < 0) {
+    close(slave);
+    close(terminal);
+    return result;
+  }
   if (child == 0) {
-    if (chdir(folder.c_str()) != 0) _exit(126);
+    close(terminal);
+    if (login_tty(slave) != 0 || chdir(folder.c_str()) != 0) _exit(126);
     for (const std::string& setting : options.environment)
       putenv(const_cast<char*>(setting.c_str()));
     execTool(options.arguments);
   }
-  termios before{};
-  tcgetattr(terminal, &before);
+  close(slave);
 
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
