@@ -8,14 +8,10 @@
 #include "run/startup.h"
 
 void prepareProcess() {
-  for (int descriptor = 0; descriptor <= 2; ++descriptor) {
-    if (fcntl(descriptor, F_GETFD) != -1) continue;
-    const int opened = open("/dev/null", O_RDWR);
-    if (opened >= 0 && opened != descriptor) {
-      dup2(opened, descriptor);
-      close(opened);
-    }
-  }
+  // open gives the lowest free descriptor, so each closed one is filled in
+  // turn and the data file can never become standard input or output.
+  for (int descriptor = 0; descriptor <= 2; ++descriptor)
+    if (fcntl(descriptor, F_GETFD) == -1 && open("/dev/null", O_RDWR) < 0) break;
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
 }
