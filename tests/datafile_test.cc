@@ -4,8 +4,11 @@
 #include "datafile/datafile.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <array>
 #include <filesystem>
@@ -111,6 +114,59 @@ TEST(DataFileTest, WritePastTheEndExtendsWithZeros) {
   EXPECT_EQ(readByte(file, 7), 0);
   EXPECT_TRUE(closeFile(file));
   EXPECT_EQ(sample::readFile(path), (sample::Bytes{1, 2, 3, 0, 0, 0x66}));
+}
+
+// A file-size limit makes the flush fail part-way, as a full disk would. The
+// limit is put back afterwards so that the rest of the test process can write.
+struct FileSizeLimit {
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved);
+    previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  rlimit saved{};
+  void (*previousHandler)(int) = SIG_DFL;
+};
+
+TEST(DataFileTest, FlushCutShortLeavesEachUnitWholeOrUntouched) {
+  // Three 2-byte units, at offsets 40-41, 50-51 and 60-61, of a 100-byte file
+  // that may only be written below `limit`.
+  const std::array<std::int32_t, 3> units{41, 51, 61};
+  for (const rlim_t limit : std::array<rlim_t, 6>{100, 62, 61, 55, 51, 40}) {
+    SCOPED_TRACE(limit);
+    Folder folder;
+    const sample::Bytes before = counting(100);
+    const std::string path = folder.file(before);
+    bool closed = false;
+    {
+      FileSizeLimit limited(limit);
+      DataFile file;
+      ASSERT_TRUE(openForUpdate(file, path));
+      const std::array<std::uint8_t, 2> pair{0xA1, 0xA2};
+      for (const std::int32_t position : units) EXPECT_TRUE(writeBytes(file, position, pair));
+      closed = closeFile(file);
+    }
+    sample::Bytes expected = before;
+    bool allWritten = true;
+    for (const std::int32_t position : units) {
+      if (static_cast<rlim_t>(position) + 1 > limit) {  // its second byte lies past the limit
+        allWritten = false;
+        continue;
+      }
+      expected[position - 1] = 0xA1;
+      expected[position] = 0xA2;
+    }
+    EXPECT_EQ(closed, allWritten);
+    EXPECT_EQ(sample::readFile(path), expected);
+  }
 }
 
 TEST(DataFileTest, ReadOnlyFileRefusesWritesAndStaysUnchanged) {

@@ -62,6 +62,7 @@ TEST(LineEditorTest, KeyTable) {
       {"tab mid-line", text("AB") + std::vector{k(A::Left), k(A::Tab)}, "A       B", 8},
       {"control characters", {ch("\x01"), ch("\x1A"), ch("\x1C"), ch("\t"), ch("")}, "", 0},
       {"nothing", text("A") + std::vector{k(A::Nothing)}, "A", 1},
+      {"interrupt is the caller's", text("AB") + std::vector{k(A::Left), k(A::Interrupt)}, "AB", 1},
       {"bytes 128-255", text("\xe9\xff"), "\xe9\xff", 2},
       {"enter keeps the point", text("AB") + std::vector{k(A::Left), k(A::Enter)}, "AB", 1},
   };
