@@ -24,7 +24,7 @@ struct Folder {
   }
   ~Folder() { std::filesystem::remove_all(path); }
   std::string file(const sample::Bytes& bytes, const char* name = "F.DAT") const {
-    const std::string at = path + "/" + name;
+    std::string at = path + "/" + name;
     sample::writeFile(at, bytes);
     return at;
   }

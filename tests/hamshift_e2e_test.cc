@@ -235,7 +235,7 @@ TEST_F(E2eTest, NonRegularFilesAreNotOpened) {
     names.insert(names.end(), {"FIFO.DAT", "RFIFO.DAT"});
     made += 2;
     if (mknod(folder.file("NULLDEV.DAT").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
-      names.push_back("NULLDEV.DAT");
+      names.emplace_back("NULLDEV.DAT");
       ++made;
     }
   }

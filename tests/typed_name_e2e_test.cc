@@ -3,7 +3,8 @@
 // converted and in its report.
 
 #include <gtest/gtest.h>
-#include <signal.h>
+
+#include <csignal>
 
 #include "e2e_fixture.h"
 

@@ -84,6 +84,8 @@ static void leaveRawMode() {
   leaveRawMode();
   std::signal(SIGINT, SIG_DFL);
   std::raise(SIGINT);
+  // Reached when SIGINT is blocked, as a parent may leave it.
+  // cppcheck-suppress unreachableCode
   _exit(130);
 }
 
@@ -116,12 +118,14 @@ static std::string cursorMove(std::size_t count, char direction) {
   return count == 0 ? std::string() : "\x1b[" + std::to_string(count) + direction;
 }
 
+namespace {
 // Where the typed text began, and the row (counted from there) that the
 // cursor stands on now.
 struct Drawing {
   std::size_t startColumn = 0;
   std::size_t cursorRow = 0;
 };
+}  // namespace
 
 // One write per key: back to where the text began, erase to the end of the
 // screen, the whole text, then the cursor to the insertion point.

@@ -69,11 +69,13 @@ static EditKey keyOf(const KEY_EVENT_RECORD& event) {
   return {KeyAction::Insert, text};
 }
 
+namespace {
 // Where the typed text began, and how many cells the last drawing covered.
 struct Drawing {
   COORD start{};
   std::size_t drawnCells = 0;
 };
+}  // namespace
 
 static void writeCells(const std::string& text) {
   DWORD put = 0;

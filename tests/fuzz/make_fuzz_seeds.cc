@@ -64,10 +64,10 @@ int main(int argc, char** argv) {
       {"field/plain", text("RADIO.DAT\r\n")},
       {"field/quoted", text("  \"MY RADIO, 2.DAT\" , rest\r\nnext\x1a")},
       {"field/long", text(std::string(kFieldLimitPlus, 'A') + ".DAT")},
-      {"field/nul", text(std::string("A\0B.DAT", 7))},
+      {"field/nul", text(std::string("A") + '\0' + "B.DAT")},
       // Key seeds: a flags byte (1: UTF-8), a width byte, then the keys.
       {"keys/editing", text("\x01\x28RADIO\x1b[D\x1b[D\x7f\x1b[3~\x1b[H\tX\x1b[F.DAT\r")},
-      {"keys/sequences", text("\x00\x50"
+      {"keys/sequences", text(std::string{'\0', 'P'} +
                               "AB\x1bOA\x1b[1~\x1b[4~\x1b[7~\x1b[8~\x1b[A\x1b[B\x1b\x1b\x1bx\x03")},
       {"keys/utf8", text("\x01\x05\xc3\xa9\xe2\x82\xac\xf0\x9f\x93\xbb\xe2\x82z\x1b[D\x1b[3~")},
   };

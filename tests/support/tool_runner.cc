@@ -8,7 +8,6 @@
 #include <poll.h>
 #include <pty.h>
 #include <pwd.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,6 +16,7 @@
 #include <utmp.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -71,6 +71,7 @@ static std::vector<std::string> commandWords(const std::vector<std::string>& arg
 [[noreturn]] static void execTool(const std::vector<std::string>& arguments) {
   const std::vector<std::string> words = commandWords(arguments);
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
   execvp(argv[0], argv.data());
