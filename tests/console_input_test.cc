@@ -4,18 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "memory_input.h"
+
 namespace {
-
-struct MemoryStream {
-  std::string bytes;
-  std::size_t next = 0;
-};
-
-int readMemory(void* source) {
-  auto& stream = *static_cast<MemoryStream*>(source);
-  if (stream.next >= stream.bytes.size()) return kEndOfInput;
-  return static_cast<unsigned char>(stream.bytes[stream.next++]);
-}
 
 std::string fromLine(const std::string& line) {
   InputContext input;
@@ -27,7 +18,7 @@ std::string fromLine(const std::string& line) {
 std::pair<std::string, std::string> fromStream(const std::string& bytes) {
   MemoryStream stream{bytes};
   InputContext input;
-  input.readStream = readMemory;
+  input.readStream = readMemoryStream;
   input.source = &stream;
   std::string field = parseTextField(input);
   const std::size_t unread = stream.next - static_cast<std::size_t>(unusedStreamBytes(input));

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "memory_keys.h"
+#include "memory_input.h"
 
 namespace {
 

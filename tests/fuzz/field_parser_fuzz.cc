@@ -11,19 +11,9 @@
 #include <string_view>
 
 #include "console/console_input.h"
+#include "memory_input.h"
 
 namespace {
-
-struct Stream {
-  std::string_view bytes;
-  std::size_t at = 0;
-};
-
-int readStream(void* source) {
-  auto& stream = *static_cast<Stream*>(source);
-  if (stream.at >= stream.bytes.size()) return kEndOfInput;
-  return static_cast<unsigned char>(stream.bytes[stream.at++]);
-}
 
 void require(bool holds) {
   if (!holds) std::abort();
@@ -38,9 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   typed.line = std::string(bytes.substr(0, bytes.find('\x1a')));
   const std::string typedField = parseTextField(typed);
 
-  Stream stream{bytes};
+  MemoryStream stream{bytes};
   InputContext redirected;
-  redirected.readStream = readStream;
+  redirected.readStream = readMemoryStream;
   redirected.source = &stream;
   const std::string streamField = parseTextField(redirected);
 
@@ -51,6 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(typedField == streamField);
   // What is handed back to standard input was read from it.
   const int unused = unusedStreamBytes(redirected);
-  require(unused >= 0 && unused <= 2 && static_cast<std::size_t>(unused) <= stream.at);
+  require(unused >= 0 && unused <= 2 && static_cast<std::size_t>(unused) <= stream.next);
   return 0;
 }

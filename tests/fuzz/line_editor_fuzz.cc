@@ -14,7 +14,7 @@
 
 #include "console/key_decoder.h"
 #include "console/line_editor.h"
-#include "memory_keys.h"
+#include "memory_input.h"
 
 namespace {
 
