@@ -91,6 +91,7 @@ static void leaveRawMode() {
 
 // --- Key input ---------------------------------------------------------------
 
+// The decoder's byte source: poll bounds the wait for the rest of a sequence.
 static int readTerminalByte(void*, int waitMs) {
   if (waitMs >= 0) {
     pollfd ready{STDIN_FILENO, POLLIN, 0};
