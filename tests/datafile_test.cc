@@ -3,6 +3,7 @@
 
 #include "datafile/datafile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,8 +11,11 @@
 
 #include <csignal>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <initializer_list>
+#include <span>
 
 #include "sample_file.h"
 
@@ -116,7 +120,7 @@ TEST(DataFileTest, WritePastTheEndExtendsWithZeros) {
   EXPECT_EQ(sample::readFile(path), (sample::Bytes{1, 2, 3, 0, 0, 0x66}));
 }
 
-// A file-size limit makes the flush fail part-way, as a full disk would. The
+// A file-size limit makes a write fail part-way, as a full disk would. The
 // limit is put back afterwards so that the rest of the test process can write.
 struct FileSizeLimit {
   explicit FileSizeLimit(rlim_t bytes) {
@@ -136,7 +140,7 @@ struct FileSizeLimit {
   void (*previousHandler)(int) = SIG_DFL;
 };
 
-TEST(DataFileTest, FlushCutShortLeavesEachUnitWholeOrUntouched) {
+TEST(DataFileTest, WriteCutShortLeavesEachUnitWholeOrUntouched) {
   // Three 2-byte units, at offsets 40-41, 50-51 and 60-61, of a 100-byte file
   // that may only be written below `limit`.
   const std::array<std::int32_t, 3> units{41, 51, 61};
@@ -151,7 +155,12 @@ TEST(DataFileTest, FlushCutShortLeavesEachUnitWholeOrUntouched) {
       DataFile file;
       ASSERT_TRUE(openForUpdate(file, path));
       const std::array<std::uint8_t, 2> pair{0xA1, 0xA2};
-      for (const std::int32_t position : units) EXPECT_TRUE(writeBytes(file, position, pair));
+      for (const std::int32_t position : units) {
+        const bool fits = static_cast<rlim_t>(position) + 1 <= limit;
+        EXPECT_EQ(writeBytes(file, position, pair), fits) << position;
+        // A unit that failed reads back as the file holds it: as it was.
+        EXPECT_EQ(readByte(file, position), fits ? 0xA1 : before[position - 1]) << position;
+      }
       closed = closeFile(file);
     }
     sample::Bytes expected = before;
@@ -167,6 +176,48 @@ TEST(DataFileTest, FlushCutShortLeavesEachUnitWholeOrUntouched) {
     EXPECT_EQ(closed, allWritten);
     EXPECT_EQ(sample::readFile(path), expected);
   }
+}
+
+// Only the bytes written reach the file: a byte between two written fields,
+// changed by another program after this one read it, keeps that change.
+TEST(DataFileTest, BytesBetweenWritesAreNeverWrittenBack) {
+  Folder folder;
+  const sample::Bytes before = counting(16400);
+  const std::string path = folder.file(before);
+  DataFile file;
+  ASSERT_TRUE(openForUpdate(file, path));
+  for (std::int32_t p = 1; p <= 16400; ++p) ASSERT_EQ(readByte(file, p), before[p - 1]) << p;
+
+  const int other = open(path.c_str(), O_WRONLY);
+  ASSERT_GE(other, 0);
+  sample::Bytes expected = before;
+  const auto changeElsewhere = [&](std::initializer_list<std::int32_t> positions) {
+    for (const std::int32_t p : positions) {
+      const std::uint8_t byte = 0xEE;
+      EXPECT_EQ(pwrite(other, &byte, 1, p - 1), 1);
+      expected[p - 1] = byte;
+    }
+  };
+  const auto write = [&](std::int32_t p, std::initializer_list<std::uint8_t> bytes) {
+    EXPECT_TRUE(writeBytes(file, p, std::span(bytes.begin(), bytes.size())));
+    std::copy(bytes.begin(), bytes.end(), expected.begin() + p - 1);
+  };
+  // Two fields of one record and two of a later one, a 30-to-29 pair and a
+  // lone hi byte in each; the bytes between change before, between and after.
+  changeElsewhere({6213, 16197});
+  write(6211, {0x91, 0x02});
+  changeElsewhere({6214, 8000});
+  write(6216, {0x05});
+  write(16196, {0x05});
+  changeElsewhere({6215, 16200});
+  write(16199, {0x92, 0x02});
+  changeElsewhere({6210, 6217, 16198, 16201});
+  close(other);
+  EXPECT_TRUE(closeFile(file));
+  const sample::Bytes after = sample::readFile(path);
+  ASSERT_EQ(after.size(), expected.size());
+  for (std::size_t i = 0; i < after.size(); ++i)
+    EXPECT_EQ(after[i], expected[i]) << "position " << i + 1;
 }
 
 TEST(DataFileTest, ReadOnlyFileRefusesWritesAndStaysUnchanged) {
