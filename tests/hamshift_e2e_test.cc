@@ -221,6 +221,7 @@ TEST_F(E2eTest, MissingFileIsNotCreated) {
 }
 
 TEST_F(E2eTest, NonRegularFilesAreNotOpened) {
+  if (!unprivilegedRunsPossible()) GTEST_SKIP() << kNoUnprivilegedUser;
   ASSERT_EQ(mkdir(folder.file("FOLDER.DAT").c_str(), 0755), 0);
   std::vector<std::string> names{"FOLDER.DAT"};
   std::size_t made = 1;
@@ -251,6 +252,7 @@ TEST_F(E2eTest, NonRegularFilesAreNotOpened) {
 }
 
 TEST_F(E2eTest, ReadOnlyFileIsReportedNotWritten) {
+  if (!unprivilegedRunsPossible()) GTEST_SKIP() << kNoUnprivilegedUser;
   const Kpg59dPair file;
   put("RO.DAT", file.before);
   chmod(folder.file("RO.DAT").c_str(), 0444);
@@ -264,6 +266,7 @@ TEST_F(E2eTest, ReadOnlyFileIsReportedNotWritten) {
 }
 
 TEST_F(E2eTest, ReadOnlyFileWithNothingToChangeGetsTheUsualReport) {
+  if (!unprivilegedRunsPossible()) GTEST_SKIP() << kNoUnprivilegedUser;
   Bytes before = sample::kpg44dFile({});
   sample::fillTable(before, sample::kV2Channels, 0x40, 0x04);
   put("RO.DAT", before);

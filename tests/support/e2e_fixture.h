@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -44,6 +45,14 @@ inline std::string kpg44dLines(int version, int deck) {
                 : "No Low band radio configured.\r\n";
   return lines + "\r\n";
 }
+
+// Root ignores file modes, so the cases that need them run as nobody; with no
+// such user they cannot run as root at all.
+inline bool unprivilegedRunsPossible() {
+  return geteuid() != 0 || unprivilegedUserExists();
+}
+inline const char kNoUnprivilegedUser[] =
+    "running as root, and there is no user nobody to run this case as";
 
 class E2eTest : public testing::Test {
  protected:

@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -49,6 +50,10 @@ bool targetIsWindows() {
   return toolPath.ends_with(".exe");
 }
 
+bool unprivilegedUserExists() {
+  return getpwnam("nobody") != nullptr;
+}
+
 uid_t unprivilegedUser() {
   const passwd* nobody = getpwnam("nobody");
   return nobody ? nobody->pw_uid : 65534;
@@ -59,17 +64,68 @@ gid_t unprivilegedGroup() {
   return nobody ? nobody->pw_gid : 65534;
 }
 
-static std::vector<std::string> commandWords(const std::vector<std::string>& arguments) {
+// The runs as the unprivileged user start a copy of the tool from a folder
+// made for them under the system's temporary folder, since the build may lie
+// where only its owner can enter. A coverage build's profiles go to a folder
+// there too, and are moved to the real one after each run.
+struct StagedTool {
+  std::string folder;
+  std::string path;
+  std::string profiles;  // empty unless LLVM_PROFILE_FILE is set
+  ~StagedTool() {
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+  }
+};
+
+static const StagedTool& stagedTool() {
+  static StagedTool staged = [] {
+    StagedTool made;
+    std::string name = std::string(P_tmpdir) + "/hamshift-tool-XXXXXX";
+    if (mkdtemp(name.data()) == nullptr) return made;
+    made.folder = name;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    made.path = made.folder + "/" + fs::path(toolPath).filename().string();
+    fs::copy_file(toolPath, made.path, error);
+    if (chmod(made.folder.c_str(), 0755) != 0 || chmod(made.path.c_str(), 0755) != 0 || error)
+      made.path = toolPath;
+    if (std::getenv("LLVM_PROFILE_FILE") != nullptr) {
+      made.profiles = made.folder + "/profiles";
+      if (mkdir(made.profiles.c_str(), 0700) != 0 ||
+          chown(made.profiles.c_str(), unprivilegedUser(), unprivilegedGroup()) != 0)
+        made.profiles.clear();
+    }
+    return made;
+  }();
+  return staged;
+}
+
+static void collectProfiles(const StagedTool& staged) {
+  const char* target = std::getenv("LLVM_PROFILE_FILE");
+  if (staged.profiles.empty() || target == nullptr) return;
+  namespace fs = std::filesystem;
+  const fs::path into = fs::path(target).parent_path();
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(staged.profiles, error)) {
+    fs::copy_file(entry.path(), into / entry.path().filename(), error);
+    fs::remove(entry.path(), error);
+  }
+}
+
+static std::vector<std::string> commandWords(const std::string& tool,
+                                             const std::vector<std::string>& arguments) {
   std::vector<std::string> words;
   std::istringstream launcherWords(launcher);
   for (std::string word; launcherWords >> word;) words.push_back(word);
-  words.push_back(toolPath);
+  words.push_back(tool);
   words.insert(words.end(), arguments.begin(), arguments.end());
   return words;
 }
 
-[[noreturn]] static void execTool(const std::vector<std::string>& arguments) {
-  const std::vector<std::string> words = commandWords(arguments);
+[[noreturn]] static void execTool(const std::vector<std::string>& arguments,
+                                  const std::string& tool = toolPath) {
+  const std::vector<std::string> words = commandWords(tool, arguments);
   std::vector<char*> argv;
   argv.reserve(words.size() + 1);
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
@@ -109,23 +165,29 @@ static int inputFile(const std::string& input) {
                        static_cast<rlim_t>(options.fileSizeLimit)};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
   }
+  const StagedTool* staged = nullptr;
   if (options.unprivileged && geteuid() == 0) {
+    staged = &stagedTool();
     if (setgroups(0, nullptr) != 0 || setgid(unprivilegedGroup()) != 0 ||
         setuid(unprivilegedUser()) != 0)
       _exit(126);
     const char* settings = std::getenv("HAMSHIFT_UNPRIVILEGED_ENV");
     std::istringstream words(settings ? settings : "");
     for (std::string word; words >> word;) putenv(strdup(word.c_str()));
+    if (!staged->profiles.empty())
+      setenv("LLVM_PROFILE_FILE", (staged->profiles + "/%p-%m.profraw").c_str(), 1);
   }
   // Windows has no file-size signal, so a Windows program cannot ignore it as
   // the POSIX build does; an emulator's host process would die by it.
   if (options.fileSizeLimit >= 0 && targetIsWindows()) signal(SIGXFSZ, SIG_IGN);
   signal(SIGPIPE, SIG_DFL);
-  execTool(options.arguments);
+  execTool(options.arguments, staged ? staged->path : toolPath);
 }
 
 RunResult runTool(const std::string& folder, const RunOptions& options) {
   RunResult result;
+  const bool staged = options.unprivileged && geteuid() == 0;
+  if (staged) stagedTool();  // made here, not in each child
   const int input = inputFile(options.input);
   int outputPipe[2];
   if (input < 0 || pipe(outputPipe) != 0) return result;
@@ -176,6 +238,7 @@ RunResult runTool(const std::string& folder, const RunOptions& options) {
   }
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  if (staged) collectProfiles(stagedTool());
   return result;
 }
 

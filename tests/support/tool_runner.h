@@ -26,7 +26,7 @@ struct RunOptions {
   bool closeStandardOutput = false;  // descriptor 1 closed before the tool starts
   bool closeStandardError = false;
   bool brokenOutputPipe = false;  // output is a pipe whose reader has gone
-  bool unprivileged = false;      // run as an unprivileged user when root
+  bool unprivileged = false;      // run as the unprivileged user when root
   long fileSizeLimit = -1;        // RLIMIT_FSIZE in bytes, when >= 0
   int timeoutSeconds = 30;
 };
@@ -70,7 +70,8 @@ struct TempFolder {
   std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
-// The uid and gid an unprivileged run uses.
+// The user an unprivileged run uses when the tests run as root: nobody.
+bool unprivilegedUserExists();
 uid_t unprivilegedUser();
 gid_t unprivilegedGroup();
 
