@@ -49,6 +49,10 @@ bool targetIsWindows() {
   return toolPath.ends_with(".exe");
 }
 
+std::string toolFolder() {
+  return std::filesystem::path(toolPath).parent_path().string();
+}
+
 uid_t unprivilegedUser() {
   const passwd* nobody = getpwnam("nobody");
   return nobody ? nobody->pw_uid : 65534;
@@ -59,17 +63,20 @@ gid_t unprivilegedGroup() {
   return nobody ? nobody->pw_gid : 65534;
 }
 
-static std::vector<std::string> commandWords(const std::vector<std::string>& arguments) {
+static std::vector<std::string> commandWords(const std::vector<std::string>& arguments,
+                                             const std::vector<std::string>& startedBy) {
   std::vector<std::string> words;
   std::istringstream launcherWords(launcher);
   for (std::string word; launcherWords >> word;) words.push_back(word);
+  words.insert(words.end(), startedBy.begin(), startedBy.end());
   words.push_back(toolPath);
   words.insert(words.end(), arguments.begin(), arguments.end());
   return words;
 }
 
-[[noreturn]] static void execTool(const std::vector<std::string>& arguments) {
-  const std::vector<std::string> words = commandWords(arguments);
+[[noreturn]] static void execTool(const std::vector<std::string>& arguments,
+                                  const std::vector<std::string>& startedBy = {}) {
+  const std::vector<std::string> words = commandWords(arguments, startedBy);
   std::vector<char*> argv;
   argv.reserve(words.size() + 1);
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
@@ -121,7 +128,7 @@ static int inputFile(const std::string& input) {
   // the POSIX build does; an emulator's host process would die by it.
   if (options.fileSizeLimit >= 0 && targetIsWindows()) signal(SIGXFSZ, SIG_IGN);
   signal(SIGPIPE, SIG_DFL);
-  execTool(options.arguments);
+  execTool(options.arguments, options.startedBy);
 }
 
 RunResult runTool(const std::string& folder, const RunOptions& options) {
