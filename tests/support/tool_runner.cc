@@ -49,8 +49,8 @@ bool targetIsWindows() {
   return toolPath.ends_with(".exe");
 }
 
-std::string toolFolder() {
-  return std::filesystem::path(toolPath).parent_path().string();
+const std::string& toolUnderTest() {
+  return toolPath;
 }
 
 uid_t unprivilegedUser() {

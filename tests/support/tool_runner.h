@@ -19,8 +19,8 @@ void configureFromArguments(int argc, char** argv);
 // Whether the tool under test is a Windows build (its name ends in .exe).
 bool targetIsWindows();
 
-// The folder that holds the tool under test.
-std::string toolFolder();
+// The path of the tool under test.
+const std::string& toolUnderTest();
 
 struct RunOptions {
   std::vector<std::string> arguments;
