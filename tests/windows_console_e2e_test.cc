@@ -136,10 +136,12 @@ class ClosingPauseTest : public E2eTest {
     pclose(pane);
     return text;
   }
-  // Waits up to 30 s for `done`; false when it never came.
+  // Waits up to 60 s for `done`; false when it never came. Without a display,
+  // Wine's terminal console tries to start its desktop on the first key and
+  // gives up only after about 10 s, so a key can take that long to arrive.
   template <typename Done>
   static bool waitFor(Done done) {
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 600; ++i) {
       if (done()) return true;
       usleep(100000);
     }

@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 #include <string_view>
 #include <vector>
