@@ -77,6 +77,14 @@ struct Drawing {
 };
 }  // namespace
 
+// Up and Down step by the window's width, which is less than the buffer's
+// where the buffer is wider than the window; text still wraps at the buffer.
+static std::size_t windowWidth() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(output(), &info)) return 80;
+  return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
+
 static void writeCells(const std::string& text) {
   DWORD put = 0;
   if (!text.empty())
@@ -124,7 +132,7 @@ std::string editConsoleLine() {
     if (!ReadConsoleInputW(input(), &record, 1, &got) || got != 1) break;
     if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) continue;
     const EditKey key = keyOf(record.Event.KeyEvent);
-    const auto width = static_cast<std::size_t>(consoleWidth());
+    const std::size_t width = windowWidth();
     for (WORD i = 0; i < record.Event.KeyEvent.wRepeatCount && !finished; ++i) {
       const EditOutcome outcome = applyKey(editor, key, width);
       if (outcome == EditOutcome::Beep) Beep(1000, 250);

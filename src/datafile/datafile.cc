@@ -34,9 +34,9 @@ static bool loadWindow(DataFile& file, std::int64_t offset, std::int64_t length)
   return true;
 }
 
-bool openForUpdate(DataFile& file, const std::string& name) {
+bool openForUpdate(DataFile& file, const std::string& name, NameSource source) {
   if (file.state != DataFileState::NotOpen || name.empty()) return false;
-  const OpenedFile opened = openRegularFile(name);
+  const OpenedFile opened = openRegularFile(name, source);
   if (opened.state == DataFileState::NotOpen) return false;
   file = DataFile{};
   file.state = opened.state;

@@ -39,7 +39,7 @@ struct DataFile {
 // created; a file that cannot be written opens ReadOnly. Returns false and
 // leaves the DataFile NotOpen when no file could be opened, or when it was
 // open already.
-bool openForUpdate(DataFile& file, const std::string& name);
+bool openForUpdate(DataFile& file, const std::string& name, NameSource source = NameSource::Given);
 
 // The byte at a position, 0-255. Yields 0 at or past the end of the file, for
 // a position below 1, when the read fails and when the file is not open.

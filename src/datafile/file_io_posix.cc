@@ -20,7 +20,7 @@ static int openChecked(const char* path, int access, struct stat& status) {
   return descriptor;
 }
 
-OpenedFile openRegularFile(const std::string& name) {
+OpenedFile openRegularFile(const std::string& name, NameSource) {
   OpenedFile opened;
   // A device may act on being opened at all, so look before opening.
   struct stat status {};

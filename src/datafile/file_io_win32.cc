@@ -1,9 +1,10 @@
-// Windows file calls for DataFile. Names are taken as bytes of the ANSI code
-// page, as the C runtime's own file calls take them.
+// Windows file calls for DataFile. A name is turned into UTF-16 from the code
+// page its bytes came in and opened with the wide-character calls, so a name
+// typed at the console names the file whose characters the user saw there.
 
 #include <windows.h>
 
-#include <cctype>
+#include <string>
 #include <string_view>
 
 #include "datafile/file_io.h"
@@ -12,43 +13,62 @@ static HANDLE asHandle(FileHandle handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
 
+// Typed keys come in the console's input code page (an OEM one such as 437
+// or 850); the command line and redirected input in the ANSI code page, as
+// the C runtime's own file calls would take them.
+static std::wstring wideName(const std::string& name, NameSource source) {
+  const UINT codePage = source == NameSource::Typed ? GetConsoleCP() : CP_ACP;
+  const int size = static_cast<int>(name.size());
+  const int length = MultiByteToWideChar(codePage, 0, name.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, name.data(), size, wide.data(), length);
+  return wide;
+}
+
+static bool isPortDigit(wchar_t c) {
+  // Windows also takes the superscript digits one to three as port numbers.
+  return (c >= L'0' && c <= L'9') || c == L'\u00B9' || c == L'\u00B2' || c == L'\u00B3';
+}
+
 // CON, PRN, AUX, NUL, COM0-9 and LPT0-9 name devices in every folder and
 // with any extension ("NUL.DAT"), as do the \\.\ and \\?\ device paths and a
 // name such as "COM1:DAT". Opening a port can act on it, so such names are
 // refused before any open.
-static bool namesDevice(std::string_view name) {
-  if (name.starts_with("\\\\.\\") || name.starts_with("\\\\?\\") || name.starts_with("//./"))
+static bool namesDevice(std::wstring_view name) {
+  if (name.starts_with(L"\\\\.\\") || name.starts_with(L"\\\\?\\") || name.starts_with(L"//./"))
     return true;
-  const std::size_t slash = name.find_last_of("\\/");
-  std::string_view base = slash == std::string_view::npos ? name : name.substr(slash + 1);
-  if (base.size() >= 2 && base[1] == ':') base.remove_prefix(2);  // a drive, as in C:NUL
-  base = base.substr(0, base.find_first_of(".:"));
-  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-  std::string upper;
-  for (const char c : base) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL" || upper == "CONIN$" ||
-      upper == "CONOUT$")
+  const std::size_t slash = name.find_last_of(L"\\/");
+  std::wstring_view base = slash == std::wstring_view::npos ? name : name.substr(slash + 1);
+  if (base.size() >= 2 && base[1] == L':') base.remove_prefix(2);  // a drive, as in C:NUL
+  base = base.substr(0, base.find_first_of(L".:"));
+  while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
+  std::wstring upper;
+  for (const wchar_t c : base) upper += c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c;
+  if (upper == L"CON" || upper == L"PRN" || upper == L"AUX" || upper == L"NUL" ||
+      upper == L"CONIN$" || upper == L"CONOUT$")
     return true;
-  return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&
-         std::isdigit(static_cast<unsigned char>(upper[3]));
+  return upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT")) &&
+         isPortDigit(upper[3]);
 }
 
-static HANDLE openFile(const std::string& name, DWORD access) {
-  return CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+static HANDLE openFile(const std::wstring& name, DWORD access) {
+  return CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-OpenedFile openRegularFile(const std::string& name) {
+OpenedFile openRegularFile(const std::string& name, NameSource source) {
   OpenedFile opened;
-  if (namesDevice(name)) return opened;
-  const DWORD attributes = GetFileAttributesA(name.c_str());
+  const std::wstring wide = wideName(name, source);
+  if (wide.empty() || namesDevice(wide)) return opened;
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return opened;
 
-  HANDLE handle = openFile(name, GENERIC_READ | GENERIC_WRITE);
+  HANDLE handle = openFile(wide, GENERIC_READ | GENERIC_WRITE);
   opened.state = DataFileState::ReadWrite;
   if (handle == INVALID_HANDLE_VALUE) {
-    handle = openFile(name, GENERIC_READ);
+    handle = openFile(wide, GENERIC_READ);
     opened.state = DataFileState::ReadOnly;
   }
   if (handle == INVALID_HANDLE_VALUE) return OpenedFile{};

@@ -3,6 +3,7 @@
 
 #include <clocale>
 
+#include "run/closing_pause.h"
 #include "run/run.h"
 #include "run/startup.h"
 #include "run/text.h"
@@ -10,5 +11,7 @@
 int main(int argc, char** argv) {
   prepareProcess();
   std::setlocale(LC_CTYPE, "");
-  return runConversion(commandLineTail(argc, argv));
+  const int status = runConversion(commandLineTail(argc, argv));
+  closingPause();
+  return status;
 }

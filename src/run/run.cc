@@ -31,12 +31,14 @@ int runConversion(const std::string& commandLineTail) {
   clearScreen();
   run.fileName = commandLineTail;
   printBanner();
-  if (run.fileName.empty())
+  if (run.fileName.empty()) {
+    if (inputKind() == InputKind::Interactive) run.nameSource = NameSource::Typed;
     run.fileName =
         promptAndReadField("Enter the full file name saved by the KW radio prg [name.ext]");
+  }
   if (!passesDatGate(run.fileName)) return 0;
 
-  openForUpdate(run.dataFile, run.fileName);
+  openForUpdate(run.dataFile, run.fileName, run.nameSource);
   run.signature = {readByte(run.dataFile, 4), readByte(run.dataFile, 5)};
   runKpg59dProfile(run);
   runKpg44dProfile(run);

@@ -1,10 +1,11 @@
-// Process set-up on POSIX systems.
+// Process set-up, and the end of a run, on POSIX systems.
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
 
+#include "run/closing_pause.h"
 #include "run/startup.h"
 
 void prepareProcess() {
@@ -15,3 +16,6 @@ void prepareProcess() {
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
 }
+
+// A terminal stays open after the tool ends; there is nothing to hold.
+void closingPause() {}

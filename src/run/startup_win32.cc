@@ -1,7 +1,9 @@
-// Process set-up on Windows.
+// Process set-up, and the pause at the end of a run, on Windows.
 
 #include <windows.h>
 
+#include "console/console_output.h"
+#include "run/closing_pause.h"
 #include "run/startup.h"
 
 // Asks the MinGW start-up code to expand wildcards in the arguments, as the
@@ -14,4 +16,39 @@ void prepareProcess() {
   // A name on an empty drive or a missing share must fail quietly, not stop
   // the run with a system dialog box.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
+static ConsoleFacts consoleFacts() {
+  DWORD mode = 0;
+  DWORD processes[2];
+  ConsoleFacts facts;
+  facts.onlyProcess = GetConsoleProcessList(processes, 2) == 1;
+  facts.inputIsConsole = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+  facts.outputIsConsole = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+  return facts;
+}
+
+static bool closesWindow(const KEY_EVENT_RECORD& key) {
+  return key.bKeyDown && (key.wVirtualKeyCode == VK_RETURN || key.wVirtualKeyCode == VK_ESCAPE ||
+                          key.uChar.UnicodeChar == 3);  // Ctrl+C
+}
+
+void closingPause() {
+  if (!needsClosingPause(consoleFacts())) return;
+  printLine(kClosingPauseLine);
+  // Keys pressed while the file was converted must not close the window
+  // unread. Ctrl+C comes as a key here, so it closes the window as Enter and
+  // Esc do and the run's exit status stands.
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD savedMode = 0;
+  GetConsoleMode(input, &savedMode);
+  SetConsoleMode(input, savedMode & ~ENABLE_PROCESSED_INPUT);
+  FlushConsoleInputBuffer(input);
+  for (;;) {
+    INPUT_RECORD record;
+    DWORD got = 0;
+    if (!ReadConsoleInputW(input, &record, 1, &got) || got != 1) break;
+    if (record.EventType == KEY_EVENT && closesWindow(record.Event.KeyEvent)) break;
+  }
+  SetConsoleMode(input, savedMode);
 }

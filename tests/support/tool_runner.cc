@@ -54,6 +54,10 @@ bool unprivilegedUserExists() {
   return getpwnam("nobody") != nullptr;
 }
 
+const std::string& toolUnderTest() {
+  return toolPath;
+}
+
 uid_t unprivilegedUser() {
   const passwd* nobody = getpwnam("nobody");
   return nobody ? nobody->pw_uid : 65534;
@@ -114,18 +118,21 @@ static void collectProfiles(const StagedTool& staged) {
 }
 
 static std::vector<std::string> commandWords(const std::string& tool,
-                                             const std::vector<std::string>& arguments) {
+                                             const std::vector<std::string>& arguments,
+                                             const std::vector<std::string>& startedBy) {
   std::vector<std::string> words;
   std::istringstream launcherWords(launcher);
   for (std::string word; launcherWords >> word;) words.push_back(word);
+  words.insert(words.end(), startedBy.begin(), startedBy.end());
   words.push_back(tool);
   words.insert(words.end(), arguments.begin(), arguments.end());
   return words;
 }
 
 [[noreturn]] static void execTool(const std::vector<std::string>& arguments,
-                                  const std::string& tool = toolPath) {
-  const std::vector<std::string> words = commandWords(tool, arguments);
+                                  const std::string& tool = toolPath,
+                                  const std::vector<std::string>& startedBy = {}) {
+  const std::vector<std::string> words = commandWords(tool, arguments, startedBy);
   std::vector<char*> argv;
   argv.reserve(words.size() + 1);
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
@@ -181,7 +188,7 @@ static int inputFile(const std::string& input) {
   // the POSIX build does; an emulator's host process would die by it.
   if (options.fileSizeLimit >= 0 && targetIsWindows()) signal(SIGXFSZ, SIG_IGN);
   signal(SIGPIPE, SIG_DFL);
-  execTool(options.arguments, staged ? staged->path : toolPath);
+  execTool(options.arguments, staged ? staged->path : toolPath, options.startedBy);
 }
 
 RunResult runTool(const std::string& folder, const RunOptions& options) {

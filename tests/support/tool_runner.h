@@ -19,8 +19,13 @@ void configureFromArguments(int argc, char** argv);
 // Whether the tool under test is a Windows build (its name ends in .exe).
 bool targetIsWindows();
 
+// The path of the tool under test.
+const std::string& toolUnderTest();
+
 struct RunOptions {
   std::vector<std::string> arguments;
+  // A program, with its options, that starts the tool (after the launcher).
+  std::vector<std::string> startedBy;
   std::string input;  // standard input; a pipe holding these bytes
   bool closeStandardInput = false;
   bool closeStandardOutput = false;  // descriptor 1 closed before the tool starts

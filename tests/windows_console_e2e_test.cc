@@ -1,0 +1,211 @@
+// End to end in a Windows console, under Wine: the typed name where the
+// console's width and code pages matter, which the pipes of the other tests
+// cannot reach. console_launcher.exe, built beside the tool by the windows
+// preset, runs the tool in a console of its own with the keys typed ahead and
+// prints the screen afterwards.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "e2e_fixture.h"
+
+namespace {
+
+using namespace e2e;
+
+class WindowsConsoleTest : public E2eTest {
+ protected:
+  void SetUp() override {
+    if (!targetIsWindows()) GTEST_SKIP() << "a Windows console needs the Windows build";
+    launcher = std::filesystem::path(toolUnderTest()).replace_filename("console_launcher.exe");
+    if (!std::filesystem::exists(launcher))
+      GTEST_SKIP() << "console_launcher.exe, built by the windows preset, is not beside the tool";
+  }
+
+  // The tool in a console with `keys` typed ahead; the output is the screen.
+  RunResult inConsole(const std::string& keys, std::vector<std::string> arguments = {},
+                      const std::vector<std::string>& consoleOptions = {}) {
+    RunOptions options;
+    options.startedBy = {launcher};
+    options.startedBy.insert(options.startedBy.end(), consoleOptions.begin(), consoleOptions.end());
+    options.startedBy.push_back("--keys=" + keys);
+    return run(std::move(arguments), options);
+  }
+
+  std::string launcher;
+};
+
+bool shows(const RunResult& result, const std::string& text) {
+  return result.output.find(text) != std::string::npos;
+}
+
+TEST_F(WindowsConsoleTest, UpAndDownStepByTheWindowWidth) {
+  // Down from the start and Up back again each precede a Delete: with a step
+  // of the window's 80 columns they delete the 3 and then the 1. A step of
+  // the buffer's 120 columns would leave the line, so both would hit the start.
+  const std::string typed = "12" + std::string(78, 'a') + "3RADIO.DAT";
+  const std::string name = "2" + std::string(78, 'a') + "RADIO.DAT";
+  struct Case {
+    const char* what;
+    std::vector<std::string> consoleOptions;
+  };
+  const Case cases[] = {
+      {"buffer as wide as the window", {}},
+      {"buffer of 120 by 60 behind an 80-column window", {"--buffer=120x60"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Kpg59dPair file;
+    put(name, file.before);
+    const auto result =
+        inConsole(typed + "{HOME}{DOWN}{DEL}{UP}{DEL}{ENTER}", {}, c.consoleOptions);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(contents(name), file.after);
+    EXPECT_TRUE(shows(result, "has been updated.")) << result.output;
+  }
+}
+
+TEST_F(WindowsConsoleTest, AccentedNameOpensTheFileThatItShows) {
+  // Under Wine the console's input code page is 437 and the ANSI code page
+  // 1252: a typed é arrives as 0x82, while the command line and redirected
+  // input give 0xE9. Each must open the folder José.
+  std::filesystem::create_directory(folder.file("José"));
+  const std::string name = "José/RADIO.DAT";
+  const Kpg59dPair file;
+
+  put(name, file.before);
+  auto result = inConsole("José\\RADIO.DAT{ENTER}");
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(contents(name), file.after) << "typed";
+  // The typed bytes are kept for the report, so it shows what was typed.
+  EXPECT_TRUE(shows(result, "\nJosé\\RADIO.DAT has been updated. 96Change(s) made.\n"))
+      << result.output;
+
+  put(name, file.before);
+  result = inConsole("", {"José\\RADIO.DAT"});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(contents(name), file.after) << "on the command line";
+
+  put(name, file.before);
+  RunOptions options;
+  options.input = "Jos\xE9\\RADIO.DAT\r\n";
+  result = run({}, options);
+  EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report("Jos\xE9\\RADIO.DAT", 96));
+  EXPECT_EQ(contents(name), file.after) << "from redirected input";
+}
+
+// The closing pause, seen as a user sees it: `wine hamshift.exe` in a terminal
+// is a console of the tool's own (its process list holds one process), as a
+// double-click in Explorer gives; `wine cmd /c hamshift.exe` shares it with
+// the command prompt. tmux gives Wine that terminal with no display at all.
+class ClosingPauseTest : public E2eTest {
+ protected:
+  void SetUp() override {
+    if (!targetIsWindows()) GTEST_SKIP() << "the closing pause is the Windows build's";
+    if (std::system("tmux -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+    if (std::system("wine --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "wine is not installed";
+  }
+  void TearDown() override { tmux("kill-server"); }
+
+  // A tmux server of its own for each run, so that one shutting down never
+  // meets the next one starting.
+  void newServer() { socket = folder.file("tmux-" + std::to_string(++servers) + ".socket"); }
+
+  static std::string quoted(const std::string& word) {
+    std::string text = "'";
+    for (const char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return text + "'";
+  }
+  int tmux(const std::string& arguments) {
+    return std::system(
+        ("tmux -S " + quoted(socket) + " " + arguments + " >/dev/null 2>&1").c_str());
+  }
+  std::string screen() {
+    std::string text;
+    FILE* pane = popen(("tmux -S " + quoted(socket) + " capture-pane -p").c_str(), "r");
+    if (!pane) return text;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pane)) > 0;)
+      text.append(buffer, got);
+    pclose(pane);
+    return text;
+  }
+  // Waits up to 60 s for `done`; false when it never came. Without a display,
+  // Wine's terminal console tries to start its desktop on the first key and
+  // gives up only after about 10 s, so a key can take that long to arrive.
+  template <typename Done>
+  static bool waitFor(Done done) {
+    for (int i = 0; i < 600; ++i) {
+      if (done()) return true;
+      usleep(100000);
+    }
+    return false;
+  }
+  bool ended() { return std::filesystem::exists(folder.file("status")); }
+  int status() {
+    std::ifstream file(folder.file("status"));
+    int value = -1;
+    file >> value;
+    return value;
+  }
+
+  std::string socket;
+  int servers = 0;
+};
+
+TEST_F(ClosingPauseTest, ALoneConsoleWaitsForAKeyAndKeepsTheStatus) {
+  const std::string pause = "Press Enter to close this window.";
+  struct Case {
+    const char* what;
+    std::string startedBy;
+    std::string argument;
+    std::string lastLine;  // the line before the pause, or the last line (the banner's blank one)
+    std::string key;       // tmux's name of the key that closes the window; none: no pause
+  };
+  const Case cases[] = {
+      {"the report, closed by Enter", "wine", "R.DAT", "R.DAT has been updated. 96Change(s) made.",
+       "Enter"},
+      {"the verdict, closed by Esc", "wine", "NONE.DAT", kInvalid.substr(0, kInvalid.size() - 2),
+       "Escape"},
+      {"the silent end at the DAT gate, closed by Ctrl+C", "wine", "R.TXT", "\n", "C-c"},
+      {"a command prompt shares the console", "wine cmd /c", "R.DAT",
+       "R.DAT has been updated. 96Change(s) made.", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Kpg59dPair file;
+    put("R.DAT", file.before);
+    std::filesystem::remove(folder.file("status"));
+    const std::string command = "cd " + quoted(folder.path) + " && " + c.startedBy + " " +
+                                quoted(toolUnderTest()) + " " + c.argument +
+                                "; echo $? >status.new; mv status.new status; sleep 600";
+    newServer();
+    ASSERT_EQ(tmux("new-session -d -x 80 -y 25 " + quoted(command)), 0);
+    if (c.key.empty()) {
+      EXPECT_TRUE(waitFor([&] { return ended(); })) << screen();
+      EXPECT_EQ(screen().find(pause), std::string::npos) << screen();
+    } else {
+      EXPECT_TRUE(waitFor([&] { return screen().find(pause) != std::string::npos; })) << screen();
+      usleep(300000);
+      EXPECT_FALSE(ended()) << "the window closed without a key";
+      tmux("send-keys " + c.key);
+      EXPECT_TRUE(waitFor([&] { return ended(); })) << screen();
+    }
+    const std::string shown = screen();
+    const std::string expected = c.lastLine + (c.key.empty() ? "" : "\n" + pause);
+    EXPECT_NE(shown.find(expected + "\n"), std::string::npos) << shown;
+    EXPECT_EQ(status(), 0);
+    if (c.argument == "R.DAT") {
+      EXPECT_EQ(contents("R.DAT"), file.after);
+    }
+    tmux("kill-server");
+  }
+}
+
+}  // namespace
