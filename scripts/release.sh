@@ -44,7 +44,9 @@ date=$(date -u -d "@$SOURCE_DATE_EPOCH" +%F)
 echo "version $version, released $date"
 
 echo "== Windows build =="
-cmake --preset windows -B "$work/windows" -DCMAKE_CXX_FLAGS="$prefix_map" >/dev/null
+# Stripped by the linker: strip would give the .exe a time stamp again.
+cmake --preset windows -B "$work/windows" -DCMAKE_CXX_FLAGS="$prefix_map" \
+  -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s >/dev/null
 cmake --build "$work/windows" -j 2
 
 # Every file and folder of a tree gets the commit's time and a plain mode.
@@ -96,7 +98,7 @@ dpkg-deb --root-owner-group -Zxz --build "$deb" "$out/hamshift_${version}_amd64.
 
 echo "== Windows zip =="
 zip_name=hamshift-$version-windows-x86_64
-cmake --install "$work/windows" --prefix "$work/zip-install" --strip >/dev/null
+cmake --install "$work/windows" --prefix "$work/zip-install" >/dev/null
 mkdir -p "$work/zip/$zip_name"
 cp "$work/zip-install/bin/hamshift.exe" "$work/zip/$zip_name/"
 sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$date/" -e 's/$/\r/' packaging/windows/README.txt \
