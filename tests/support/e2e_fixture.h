@@ -17,17 +17,19 @@ namespace e2e {
 
 using sample::Bytes;
 
-// The credit line comes from the build's own version header.
-inline const std::string kBanner =
-    std::string("               ************ For Ham Use Only  ************* \r\n"
+// Banner lines 1 to 8; line 9, the credit line, comes from the build's own
+// version header.
+inline const std::string kBannerTop =
+    "               ************ For Ham Use Only  ************* \r\n"
     " This program will alter the file saved by KPG59D or KGP44D and converts \r\n"
     " any Freq.'s programmed in the 40-43mhz range to the 50-53mhz range or a \r\n"
     " freq. of 30.xxx Mhz to 29.xxx Mhz. This allows KW Low band models \r\n"
     " TK-190/TK6110/TK-690 to be programed into the 6M and 10M Ham bands. \r\n"
     " Test freq's are also changed. \r\n"
     " \r\n"
-    "               ********* Not to Make Profit From **********  \r\n") +
-    std::string(20, ' ') + std::string(kCreditLine) + "\r\n\r\n";
+    "               ********* Not to Make Profit From **********  \r\n";
+inline const std::string kBanner =
+    kBannerTop + std::string(20, ' ') + std::string(kCreditLine) + "\r\n\r\n";
 inline const std::string kInvalid = " This file is not a valid KPG59D/KPG44D file.\r\n";
 inline const std::string kKpg59dDetected =
     "Detected saved file created with KPG59D for model TK-6110/TK190.\r\n";
