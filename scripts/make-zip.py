@@ -27,7 +27,7 @@ def entry(name, epoch, mode):
 def main():
     out, base, top, epoch = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
     names = []
-    for folder, subfolders, files in os.walk(os.path.join(base, top)):
+    for folder, _, files in os.walk(os.path.join(base, top)):
         relative = os.path.relpath(folder, base).replace(os.sep, "/")
         names.append(relative + "/")
         names.extend(relative + "/" + f for f in files)
