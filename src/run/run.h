@@ -4,12 +4,8 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
-// Banner line 9: the credit line. With its 20 leading blanks it fits an
-// 80-column console.
-inline constexpr std::string_view kCreditLine =
-    "Written by the hamshift authors, 2026; updated 8 Dec 2026";
+#include "run/version.h"
 
 // The name ends in DAT, in any case; an empty name does not.
 bool passesDatGate(const std::string& fileName);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "run/version.h"
 #include "sample_file.h"
 #include "tool_runner.h"
 
@@ -17,7 +18,9 @@ namespace e2e {
 
 using sample::Bytes;
 
-inline const std::string kBanner =
+// Banner lines 1 to 8; line 9, the credit line, comes from the build's own
+// version header.
+inline const std::string kBannerTop =
     "               ************ For Ham Use Only  ************* \r\n"
     " This program will alter the file saved by KPG59D or KGP44D and converts \r\n"
     " any Freq.'s programmed in the 40-43mhz range to the 50-53mhz range or a \r\n"
@@ -25,9 +28,9 @@ inline const std::string kBanner =
     " TK-190/TK6110/TK-690 to be programed into the 6M and 10M Ham bands. \r\n"
     " Test freq's are also changed. \r\n"
     " \r\n"
-    "               ********* Not to Make Profit From **********  \r\n"
-    "                    Written by the hamshift authors, 2026; updated 8 Dec 2026\r\n"
-    "\r\n";
+    "               ********* Not to Make Profit From **********  \r\n";
+inline const std::string kBanner =
+    kBannerTop + std::string(20, ' ') + std::string(kCreditLine) + "\r\n\r\n";
 inline const std::string kInvalid = " This file is not a valid KPG59D/KPG44D file.\r\n";
 inline const std::string kKpg59dDetected =
     "Detected saved file created with KPG59D for model TK-6110/TK190.\r\n";

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Checks the release files that scripts/release.sh made in build/release/, as
+# their users will meet them: the checksums and the archives' listings; the
+# Debian package installed with apt-get, run from the PATH on a sample file,
+# its man page shown, lintian, and a purge that leaves no file; the man page
+# rendered without a warning; the zip's hamshift.exe converting a file under
+# Wine from a folder outside the clone; and a second build in a fresh clone
+# elsewhere, which must give the same bytes.
+#
+# Needs root (apt-get), the default build's sample maker
+# (build/default/tests/make_sample), and a clean working tree for the second
+# build. It installs and then purges the package hamshift.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+release=$root/build/release
+make_sample=$root/build/default/tests/make_sample
+
+fail() {
+  echo "check-release: $*" >&2
+  exit 1
+}
+[ -x "$make_sample" ] || fail "build the default preset first: $make_sample is missing"
+[ "$(id -u)" = 0 ] || fail "run as root: the package is installed and purged"
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release-work/linux/CMakeCache.txt)
+tarball=hamshift-$version-linux-x86_64.tar.gz
+deb=hamshift_${version}_amd64.deb
+zip=hamshift-$version-windows-x86_64.zip
+
+scratch=$(mktemp -d /tmp/hamshift-release-check-XXXXXX)
+chmod 755 "$scratch"
+installed_here=0
+cleanup() {
+  if [ "$installed_here" = 1 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get purge -y hamshift >/dev/null 2>&1 || true
+  fi
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# A fresh sample (a KPG44D file with 3 fields to change) in FOLDER, converted
+# by TOOL (a command line) run there: status 0, and the output and the file
+# the same as the default build's of the same sample.
+check_conversion() {
+  local folder=$1
+  shift
+  mkdir -p "$folder" "$scratch/reference"
+  "$make_sample" "$folder/S.DAT"
+  "$make_sample" "$scratch/reference/S.DAT"
+  (cd "$scratch/reference" && "$root/build/default/hamshift" S.DAT </dev/null >../expected)
+  local status=0
+  (cd "$folder" && "$@" S.DAT </dev/null >"$scratch/report") || status=$?
+  [ "$status" = 0 ] || fail "$* exited with $status"
+  grep -q '^S.DAT has been updated. 3Change(s) made.'$'\r''$' "$scratch/report" ||
+    fail "$* printed: $(cat "$scratch/report")"
+  cmp "$scratch/report" "$scratch/expected" || fail "$* printed otherwise than the default build"
+  cmp "$folder/S.DAT" "$scratch/reference/S.DAT" || fail "$* converted the file otherwise"
+  echo "$* converted a sample: 3 changes; output and file as the default build's"
+}
+
+echo "== checksums and listings =="
+(cd "$release" && sha256sum -c SHA256SUMS)
+[ "$(cd "$release" && ls)" = "$(printf '%s\n' SHA256SUMS "$tarball" "$zip" "$deb" | sort)" ] ||
+  fail "build/release holds: $(ls "$release")"
+
+top=hamshift-$version-linux-x86_64
+expected=$(printf '%s\n' "$top/" "$top/bin/" "$top/bin/hamshift" "$top/share/" \
+  "$top/share/doc/" "$top/share/doc/hamshift/" "$top/share/doc/hamshift/README.md" \
+  "$top/share/man/" "$top/share/man/man1/" "$top/share/man/man1/hamshift.1")
+diff <(tar -tzf "$release/$tarball") <(echo "$expected") || fail "$tarball lists otherwise"
+tar -tvzf "$release/$tarball" | awk '$2 != "0/0" { exit 1 }' || fail "$tarball: an owner is not 0/0"
+
+expected=$(printf '%s\n' ./ ./usr/ ./usr/bin/ ./usr/bin/hamshift ./usr/share/ ./usr/share/doc/ \
+  ./usr/share/doc/hamshift/ ./usr/share/doc/hamshift/README.md \
+  ./usr/share/doc/hamshift/changelog.gz ./usr/share/doc/hamshift/copyright \
+  ./usr/share/man/ ./usr/share/man/man1/ ./usr/share/man/man1/hamshift.1.gz)
+diff <(dpkg-deb -c "$release/$deb" | awk '{ print $6 }') <(echo "$expected") ||
+  fail "$deb lists otherwise"
+
+top=hamshift-$version-windows-x86_64
+expected=$(printf '%s\n' "$top/" "$top/README.txt" "$top/hamshift.exe")
+diff <(unzip -Z1 "$release/$zip") <(echo "$expected") || fail "$zip lists otherwise"
+echo "the three archives hold exactly the files expected"
+
+echo "== the Linux binary =="
+mkdir "$scratch/tar"
+tar -xzf "$release/$tarball" -C "$scratch/tar"
+binary=$scratch/tar/hamshift-$version-linux-x86_64/bin/hamshift
+if objdump -p "$binary" | grep NEEDED | grep -E 'libstdc\+\+|libgcc_s'; then
+  fail "the binary loads the C++ runtime instead of carrying it"
+fi
+[[ $(objdump --syms "$binary") == *"no symbols"* ]] || fail "the binary is not stripped"
+echo "highest glibc symbol version: $(objdump -T "$binary" | grep -o 'GLIBC_[0-9.]*' | sort -Vu |
+  tail -1)"
+
+echo "== man page =="
+warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l \
+  "$scratch/tar/hamshift-$version-linux-x86_64/share/man/man1/hamshift.1" 2>&1 >/dev/null)
+[ -z "$warnings" ] || fail "man --warnings: $warnings"
+echo "man --warnings printed nothing"
+
+echo "== lintian =="
+status=0
+lintian --fail-on error,warning --info --pedantic "$release/$deb" >"$scratch/lintian" 2>&1 ||
+  status=$?
+grep -v 'running with root privileges' "$scratch/lintian" || true
+[ "$status" = 0 ] || fail "lintian reports an error or a warning"
+echo "lintian: no error, no warning"
+
+echo "== the Debian package: install, run, man, purge =="
+if dpkg-query -W -f='${Status}' hamshift 2>/dev/null | grep -q installed; then
+  fail "a package hamshift is installed already; purge it first"
+fi
+installed_here=1
+DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+  "$release/$deb" >"$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt-get install"; }
+mapfile -t installed < <(dpkg -L hamshift | grep -v '^/\.$')
+[ "$(command -v hamshift)" = /usr/bin/hamshift ] || fail "hamshift is not /usr/bin/hamshift"
+check_conversion "$scratch/deb-run" hamshift
+[[ $(MANWIDTH=80 man hamshift 2>/dev/null) == *NAME*SYNOPSIS*"EXIT STATUS"* ]] || fail "man hamshift shows no page"
+echo "man hamshift shows the page"
+DEBIAN_FRONTEND=noninteractive apt-get purge -y hamshift >"$scratch/apt.log" 2>&1 ||
+  { cat "$scratch/apt.log"; fail "apt-get purge"; }
+installed_here=0
+left=()
+for path in "${installed[@]}"; do
+  # Folders that other packages share stay; everything of ours goes.
+  if [ -e "$path" ] && ! { [ -d "$path" ] && dpkg -S "$path" >/dev/null 2>&1; }; then
+    left+=("$path")
+  fi
+done
+[ ${#left[@]} = 0 ] || fail "left behind by the purge: ${left[*]}"
+dpkg-query -W hamshift >/dev/null 2>&1 && fail "dpkg still knows hamshift"
+echo "purged: none of its ${#installed[@]} paths is left"
+
+echo "== the Windows zip under Wine =="
+unzip -q "$release/$zip" -d "$scratch/zip"
+windows=$scratch/zip/hamshift-$version-windows-x86_64
+readme=$windows/README.txt
+[ "$(grep -c $'\r$' "$readme")" = "$(wc -l <"$readme")" ] || fail "README.txt has a line without CR LF"
+[[ $(x86_64-w64-mingw32-objdump -t "$windows/hamshift.exe") == *"no symbols"* ]] ||
+  fail "hamshift.exe is not stripped"
+[[ $(x86_64-w64-mingw32-objdump -p "$windows/hamshift.exe") =~ Time/Date[[:space:]]+[^$'\n']*1970 ]] ||
+  fail "hamshift.exe carries a time stamp"
+export WINEPREFIX=$scratch/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+timeout 180 wineboot -i >/dev/null 2>&1
+check_conversion "$scratch/windows-run" timeout 60 wine "$windows/hamshift.exe"
+
+echo "== a second build, in another folder =="
+if [ -n "$(git status --porcelain)" ]; then
+  fail "the working tree has uncommitted changes, so a clone would build something else"
+fi
+clone=$scratch/elsewhere/hamshift-second
+git clone --quiet --no-hardlinks "$root" "$clone"
+git -C "$clone" checkout --quiet --detach "$(git rev-parse HEAD)"
+bash "$clone/scripts/release.sh" >"$scratch/second.log" 2>&1 ||
+  { cat "$scratch/second.log"; fail "the second build failed"; }
+for file in SHA256SUMS "$tarball" "$deb" "$zip"; do
+  cmp "$release/$file" "$clone/build/release/$file" || fail "$file differs between the two builds"
+done
+echo "the second build, in $clone, gave the same bytes"
+(cd "$release" && ls -l && cat SHA256SUMS)

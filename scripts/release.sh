@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Makes the release files of the commit checked out, in build/release/:
+#   hamshift-VERSION-linux-x86_64.tar.gz   bin/hamshift, the man page, README
+#   hamshift_VERSION_amd64.deb             the same, installed under /usr
+#   hamshift-VERSION-windows-x86_64.zip    hamshift.exe and README.txt
+#   SHA256SUMS                             for sha256sum -c
+# Two runs on the same commit give the same bytes, wherever the clone lives
+# and whenever it runs: every time stamp is the commit's, the build folder is
+# mapped out of the binaries, and archive members have a fixed order, owner,
+# mode and time. Intermediate files go to build/release-work/.
+#
+# Run it from a clean clone; HAMSHIFT_RELEASE_DIRTY=1 builds uncommitted
+# changes anyway, for trying the script out.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+if [ -n "$(git status --porcelain)" ] && [ "${HAMSHIFT_RELEASE_DIRTY:-}" != 1 ]; then
+  echo "release.sh: the working tree has uncommitted changes; a release is made from a commit" >&2
+  git status --short >&2
+  exit 1
+fi
+
+export SOURCE_DATE_EPOCH
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+export TZ=UTC LC_ALL=C.UTF-8
+umask 022
+
+out=$root/build/release
+work=$root/build/release-work
+rm -rf "$out" "$work"
+mkdir -p "$out" "$work"
+
+# Paths in the binaries are written relative to the clone.
+prefix_map="-ffile-prefix-map=$root/="
+
+echo "== Linux build =="
+cmake --preset default -B "$work/linux" -DHAMSHIFT_TESTS=OFF \
+  -DCMAKE_CXX_FLAGS="$prefix_map -D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
+  -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now" >/dev/null
+cmake --build "$work/linux" -j 2
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.txt")
+date=$(date -u -d "@$SOURCE_DATE_EPOCH" +%F)
+echo "version $version, released $date"
+
+echo "== Windows build =="
+# Stripped by the linker: strip would give the .exe a time stamp again.
+cmake --preset windows -B "$work/windows" -DCMAKE_CXX_FLAGS="$prefix_map" \
+  -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s >/dev/null
+cmake --build "$work/windows" -j 2
+
+# Every file and folder of a tree gets the commit's time and a plain mode.
+normalize() {
+  find "$1" -type d -exec chmod 0755 {} +
+  find "$1" -type f -exec chmod 0644 {} +
+  if [ -d "$1/bin" ]; then find "$1/bin" -type f -exec chmod 0755 {} +; fi
+  if [ -d "$1/usr/bin" ]; then find "$1/usr/bin" -type f -exec chmod 0755 {} +; fi
+  find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+}
+
+# The Linux tree, under a prefix, stripped as Debian strips: without the
+# compiler's .comment and .note sections.
+cmake --install "$work/linux" --prefix "$work/linux-install" --strip >/dev/null
+strip --remove-section=.comment --remove-section=.note "$work/linux-install/bin/hamshift"
+
+echo "== tarball =="
+tar_name=hamshift-$version-linux-x86_64
+mkdir -p "$work/tar"
+cp -R "$work/linux-install" "$work/tar/$tar_name"
+normalize "$work/tar/$tar_name"
+tar --create --directory="$work/tar" --sort=name --format=gnu \
+    --owner=0 --group=0 --numeric-owner --mtime="@$SOURCE_DATE_EPOCH" "$tar_name" |
+  gzip -9n >"$out/$tar_name.tar.gz"
+
+echo "== Debian package =="
+# dpkg-shlibdeps reads the libraries the binary needs and their packages'
+# symbol files; it expects the package's tree in debian/PACKAGE beside a
+# debian/control.
+deb=$work/pkg/debian/hamshift
+mkdir -p "$deb"
+cp -R "$work/linux-install" "$deb/usr"
+doc=$deb/usr/share/doc/hamshift
+gzip -9n "$deb/usr/share/man/man1/hamshift.1"
+cp packaging/deb/copyright "$doc/copyright"
+sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$(date -u -R -d "@$SOURCE_DATE_EPOCH")/" \
+  packaging/deb/changelog.in | gzip -9n >"$doc/changelog.gz"
+printf 'Source: hamshift\n\nPackage: hamshift\nArchitecture: amd64\n' >"$work/pkg/debian/control"
+depends=$(cd "$work/pkg" && dpkg-shlibdeps -O debian/hamshift/usr/bin/hamshift |
+          sed -n 's/^shlibs:Depends=//p')
+[ -n "$depends" ] || { echo "dpkg-shlibdeps found no dependency" >&2; exit 1; }
+mkdir -p "$deb/DEBIAN"
+(cd "$deb" && find usr -type f | sort | xargs md5sum) >"$deb/DEBIAN/md5sums"
+installed_size=$(du -s -k --apparent-size --exclude=DEBIAN "$deb" | cut -f1)
+sed -e "s/@VERSION@/$version/" -e "s/@INSTALLED_SIZE@/$installed_size/" \
+    -e "s/@DEPENDS@/$depends/" packaging/deb/control.in >"$deb/DEBIAN/control"
+normalize "$deb"
+dpkg-deb --root-owner-group -Zxz --build "$deb" "$out/hamshift_${version}_amd64.deb" >/dev/null
+
+echo "== Windows zip =="
+zip_name=hamshift-$version-windows-x86_64
+cmake --install "$work/windows" --prefix "$work/zip-install" >/dev/null
+mkdir -p "$work/zip/$zip_name"
+cp "$work/zip-install/bin/hamshift.exe" "$work/zip/$zip_name/"
+sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$date/" -e 's/$/\r/' packaging/windows/README.txt \
+  >"$work/zip/$zip_name/README.txt"
+python3 scripts/make-zip.py "$out/$zip_name.zip" "$work/zip" "$zip_name" "$SOURCE_DATE_EPOCH"
+
+(cd "$out" && sha256sum "$tar_name.tar.gz" "hamshift_${version}_amd64.deb" "$zip_name.zip" \
+  >SHA256SUMS)
+echo "== build/release =="
+(cd "$out" && ls -l && cat SHA256SUMS)
