@@ -9,7 +9,8 @@
 #include <string_view>
 
 // Window when standard output is a console or terminal at least 2 by 2
-// cells; Stream for a file, a pipe, a device or no output at all.
+// cells, or a terminal that tells no size (80 columns are then assumed);
+// Stream for a file, a pipe, a device or no output at all.
 enum class OutputMode { Window, Stream };
 
 OutputMode outputMode();
@@ -28,7 +29,8 @@ int consoleWidth();
 // Whether the console's characters are UTF-8 sequences.
 bool consoleIsUtf8();
 
-// Window: blanks the visible window and homes the cursor. Stream: nothing.
+// Window: blanks the visible window and homes the cursor. Stream, or a
+// terminal of type dumb: nothing.
 void clearScreen();
 
 void printText(std::string_view text);

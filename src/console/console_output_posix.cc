@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -15,12 +16,14 @@
 
 static int cursorColumn = 0;
 
+// A terminal that tells no size (0 by 0, as a serial line or a bare
+// pseudo-terminal reports) is still drawn on, with 80 columns assumed.
 static OutputMode decideOutputMode() {
+  if (!isatty(STDOUT_FILENO)) return OutputMode::Stream;
   winsize size{};
-  if (isatty(STDOUT_FILENO) && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 &&
-      size.ws_row > 1)
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0)
     return OutputMode::Window;
-  return OutputMode::Stream;
+  return size.ws_col > 1 && size.ws_row > 1 ? OutputMode::Window : OutputMode::Stream;
 }
 
 OutputMode outputMode() {
@@ -83,9 +86,16 @@ void consoleWrite(std::string_view bytes) {
     writeAll(bytes);
 }
 
+// TERM=dumb (an editor's shell buffer, some serial terminals) takes no
+// escape sequence at all.
+static bool terminalIsDumb() {
+  const char* type = std::getenv("TERM");
+  return type && std::strcmp(type, "dumb") == 0;
+}
+
 void clearScreen() {
   // Home first, then erase the whole display: the scroll-back stays as it was.
-  if (outputMode() == OutputMode::Window) {
+  if (outputMode() == OutputMode::Window && !terminalIsDumb()) {
     writeAll("\x1b[H\x1b[2J");
     cursorColumn = 0;
   }
