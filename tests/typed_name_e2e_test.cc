@@ -271,32 +271,43 @@ TEST_F(TerminalTest, TerminalThatGoesAwayConvertsNothing) {
 }
 
 // kill -TSTP, then fg: the terminal is itself while the tool is stopped, and
-// raw again, with the line drawn anew, once it goes on.
+// raw again, with the line drawn anew, once it goes on. After a SIGSTOP, which
+// cannot be caught, SIGCONT alone brings raw mode back.
 TEST_F(TerminalTest, StopPutsTheTerminalBackAndContinueResumesTheLine) {
   const Kpg59dPair file;
   put("RADIO.DAT", file.before);
-  termios stopped{}, resumed{};
+  termios stopped{}, resumed{}, resumedAfterStop{};
   TerminalOptions options;
   options.asJob = true;
-  options.keys = {"RAD", "IO.DAT\r"};
+  options.keys = {"RAD", "IO", ".DAT\r"};
   options.afterKey = [&](std::size_t key, int terminal) {
-    if (key != 0) return;
     usleep(200000);
     const pid_t job = tcgetpgrp(terminal);
-    kill(-job, SIGTSTP);
-    usleep(300000);
-    tcgetattr(terminal, &stopped);
-    kill(-job, SIGCONT);
-    usleep(300000);
-    tcgetattr(terminal, &resumed);
+    if (key == 0) {
+      kill(-job, SIGTSTP);
+      usleep(300000);
+      tcgetattr(terminal, &stopped);
+      kill(-job, SIGCONT);
+      usleep(300000);
+      tcgetattr(terminal, &resumed);
+    } else if (key == 1) {
+      kill(-job, SIGSTOP);
+      usleep(200000);
+      tcsetattr(terminal, TCSANOW, &stopped);
+      kill(-job, SIGCONT);
+      usleep(300000);
+      tcgetattr(terminal, &resumedAfterStop);
+    }
   };
   const TerminalResult result = runInTerminal(folder.path, options);
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_TRUE((stopped.c_lflag & ECHO) && (stopped.c_lflag & ICANON) && (stopped.c_lflag & ISIG));
   EXPECT_FALSE(resumed.c_lflag & (ECHO | ICANON | ISIG));
+  EXPECT_FALSE(resumedAfterStop.c_lflag & (ECHO | ICANON | ISIG));
   // The prompt and the typed part again, on a row of their own.
   EXPECT_NE(result.output.find("\r\n" + kPrompt + "RAD"), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find("\r\n" + kPrompt + "RADIO"), std::string::npos) << result.output;
   EXPECT_EQ(contents("RADIO.DAT"), file.after);
   EXPECT_TRUE(result.settingsRestored);
 }
