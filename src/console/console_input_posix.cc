@@ -207,6 +207,12 @@ static void writeTerminal(const std::string& bytes) {
   while (!rest.empty()) {
     const ssize_t put = write(STDOUT_FILENO, rest.data(), rest.size());
     if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // Left non-blocking by an earlier program: wait for room.
+      pollfd ready{STDOUT_FILENO, POLLOUT, 0};
+      poll(&ready, 1, -1);
+      continue;
+    }
     if (put <= 0) return;
     rest.remove_prefix(static_cast<std::size_t>(put));
   }

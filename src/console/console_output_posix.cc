@@ -4,6 +4,7 @@
 // console wraps, rather than left to the terminal's deferred wrap.
 
 #include <langinfo.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -49,6 +50,12 @@ static void writeAll(std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t put = write(STDOUT_FILENO, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // Left non-blocking by an earlier program: wait for room.
+      pollfd ready{STDOUT_FILENO, POLLOUT, 0};
+      poll(&ready, 1, -1);
+      continue;
+    }
     if (put <= 0) return;
     bytes.remove_prefix(static_cast<std::size_t>(put));
   }
