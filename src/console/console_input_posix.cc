@@ -112,7 +112,7 @@ static void restoreAndStop(int signal) {
   sigemptyset(&stop);
   sigaddset(&stop, signal);
   sigprocmask(SIG_UNBLOCK, &stop, nullptr);
-  std::raise(signal);  // the process stops here, and goes on at SIGCONT
+  kill(getpid(), signal);  // the process stops here, and goes on at SIGCONT
   sigaction(signal, &own, nullptr);
   continued = 1;
   errno = savedErrno;

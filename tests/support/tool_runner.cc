@@ -208,7 +208,9 @@ static bool sameModes(const termios& a, const termios& b) {
   setpgid(tool, tool);
   tcsetpgrp(0, tool);
   int status = 0;
-  while (waitpid(tool, &status, 0) < 0 && errno == EINTR) continue;
+  pid_t ended;
+  do ended = waitpid(tool, &status, 0);
+  while (ended < 0 && errno == EINTR);
   if (WIFSIGNALED(status)) {
     signal(WTERMSIG(status), SIG_DFL);
     raise(WTERMSIG(status));
