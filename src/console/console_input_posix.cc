@@ -202,22 +202,6 @@ void showPrompt(std::string_view prompt) {
 
 // --- Key input ---------------------------------------------------------------
 
-static void writeTerminal(const std::string& bytes) {
-  std::string_view rest = bytes;
-  while (!rest.empty()) {
-    const ssize_t put = write(STDOUT_FILENO, rest.data(), rest.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      // Left non-blocking by an earlier program: wait for room.
-      pollfd ready{STDOUT_FILENO, POLLOUT, 0};
-      poll(&ready, 1, -1);
-      continue;
-    }
-    if (put <= 0) return;
-    rest.remove_prefix(static_cast<std::size_t>(put));
-  }
-}
-
 namespace {
 // What the byte source needs to bring the line back after a stop.
 struct Typing {
@@ -240,8 +224,9 @@ static void resume(Typing& typing) {
   printText(promptText);
   printText("? ");
   typing.drawing = LineDrawing{};
+  typing.drawing.shown.utf8 = typing.editor.utf8;
   typing.drawing.startColumn = static_cast<std::size_t>(consoleCursorColumn());
-  writeTerminal(drawLine(typing.drawing, typing.editor, static_cast<std::size_t>(consoleWidth())));
+  writeUnwrapped(drawLine(typing.drawing, typing.editor, static_cast<std::size_t>(consoleWidth())));
 }
 
 // The decoder's byte source. The wait is where stops and SIGCONT are taken;
@@ -262,11 +247,6 @@ static int readTerminalByte(void* source, int waitMs) {
   }
 }
 
-static bool terminalHasGone() {
-  pollfd ready{STDIN_FILENO, POLLIN, 0};
-  return poll(&ready, 1, 0) > 0 && (ready.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-}
-
 // TERM=dumb: the terminal's own line mode echoes and erases; the line is
 // taken as it gives it. Its end of file (Ctrl+D) is no Enter and is passed
 // over, unless the terminal has gone.
@@ -277,9 +257,10 @@ static std::string readLineInLineMode() {
     const ssize_t got = read(STDIN_FILENO, &byte, 1);
     if (got == 1 && byte == '\n') return line;
     if (got == 1) line += byte;
-    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) waitForInput();
-    if ((got == 0 && terminalHasGone()) ||
-        (got < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
+    pollfd ready{STDIN_FILENO, POLLIN, 0};
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) poll(&ready, 1, -1);
+    const bool failed = got < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK;
+    if (failed || (got == 0 && poll(&ready, 1, 0) > 0 && (ready.revents & (POLLHUP | POLLERR))))
       endBySignal(SIGHUP, 129);
   }
 }
@@ -291,6 +272,7 @@ std::string editConsoleLine() {
     typing.editor.line = readLineInLineMode();
   } else {
     typing.editor.utf8 = consoleIsUtf8();
+    typing.drawing.shown.utf8 = typing.editor.utf8;
     typing.drawing.startColumn = static_cast<std::size_t>(consoleCursorColumn());
     if (!promptActive && !enterRawMode()) return {};
     KeyBytes keys;
@@ -309,7 +291,7 @@ std::string editConsoleLine() {
       if (typing.drawn) {
         std::string out(outcome == EditOutcome::Beep ? 1 : 0, '\a');
         out += drawLine(typing.drawing, typing.editor, width);
-        writeTerminal(out);
+        writeUnwrapped(out);
       }
       if (outcome == EditOutcome::Finished) break;
     }

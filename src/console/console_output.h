@@ -20,6 +20,10 @@ OutputMode outputMode();
 // platform file, like the three calls after it.
 void consoleWrite(std::string_view bytes);
 
+// POSIX terminals only (console_output_posix.cc): the bytes as they are,
+// cursor sequences included, with no row end added and no column tracked.
+void writeUnwrapped(std::string_view bytes);
+
 // Window mode: the column, from 0, where the next character will be drawn.
 int consoleCursorColumn();
 

@@ -46,7 +46,7 @@ int consoleCursorColumn() {
   return cursorColumn;
 }
 
-static void writeAll(std::string_view bytes) {
+void writeUnwrapped(std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t put = write(STDOUT_FILENO, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
@@ -88,9 +88,9 @@ static std::string withConsoleWraps(std::string_view bytes) {
 
 void consoleWrite(std::string_view bytes) {
   if (outputMode() == OutputMode::Window)
-    writeAll(withConsoleWraps(bytes));
+    writeUnwrapped(withConsoleWraps(bytes));
   else
-    writeAll(bytes);
+    writeUnwrapped(bytes);
 }
 
 // TERM=dumb (an editor's shell buffer, some serial terminals) takes no
@@ -103,7 +103,7 @@ static bool terminalIsDumb() {
 void clearScreen() {
   // Home first, then erase the whole display: the scroll-back stays as it was.
   if (outputMode() == OutputMode::Window && !terminalIsDumb()) {
-    writeAll("\x1b[H\x1b[2J");
+    writeUnwrapped("\x1b[H\x1b[2J");
     cursorColumn = 0;
   }
 }
