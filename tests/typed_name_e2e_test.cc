@@ -259,6 +259,7 @@ TEST_F(TerminalTest, TerminalThatGoesAwayConvertsNothing) {
     const Kpg59dPair file;
     put("A.DAT", file.before);
     TerminalOptions options;
+    options.waitFor = "? ";
     options.keys = {"A.DAT"};
     options.hangUpAfterKeys = true;
     if (blocked) options.blockedSignals = {SIGHUP};
@@ -270,6 +271,25 @@ TEST_F(TerminalTest, TerminalThatGoesAwayConvertsNothing) {
   }
 }
 
+// The terminal's modes, once `holds` is true of them or 5 seconds have gone.
+termios modesOnceTrue(int terminal, bool (*holds)(const termios&)) {
+  termios modes{};
+  for (int waited = 0; waited < 5000; waited += 20) {
+    tcgetattr(terminal, &modes);
+    if (holds(modes)) break;
+    usleep(20000);
+  }
+  return modes;
+}
+
+bool lineMode(const termios& modes) {
+  return (modes.c_lflag & ECHO) && (modes.c_lflag & ICANON) && (modes.c_lflag & ISIG);
+}
+
+bool rawMode(const termios& modes) {
+  return !(modes.c_lflag & (ECHO | ICANON | ISIG));
+}
+
 // kill -TSTP, then fg: the terminal is itself while the tool is stopped, and
 // raw again, with the line drawn anew, once it goes on. After a SIGSTOP, which
 // cannot be caught, SIGCONT alone brings raw mode back.
@@ -279,32 +299,31 @@ TEST_F(TerminalTest, StopPutsTheTerminalBackAndContinueResumesTheLine) {
   termios stopped{}, resumed{}, resumedAfterStop{};
   TerminalOptions options;
   options.asJob = true;
+  options.waitFor = "? ";
   options.keys = {"RAD", "IO", ".DAT\r"};
   options.afterKey = [&](std::size_t key, int terminal) {
-    usleep(200000);
     const pid_t job = tcgetpgrp(terminal);
     if (key == 0) {
+      usleep(200000);
       kill(-job, SIGTSTP);
-      usleep(300000);
-      tcgetattr(terminal, &stopped);
+      stopped = modesOnceTrue(terminal, lineMode);
       kill(-job, SIGCONT);
-      usleep(300000);
-      tcgetattr(terminal, &resumed);
+      resumed = modesOnceTrue(terminal, rawMode);
     } else if (key == 1) {
+      usleep(200000);
       kill(-job, SIGSTOP);
       usleep(200000);
       tcsetattr(terminal, TCSANOW, &stopped);
       kill(-job, SIGCONT);
-      usleep(300000);
-      tcgetattr(terminal, &resumedAfterStop);
+      resumedAfterStop = modesOnceTrue(terminal, rawMode);
     }
   };
   const TerminalResult result = runInTerminal(folder.path, options);
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_TRUE((stopped.c_lflag & ECHO) && (stopped.c_lflag & ICANON) && (stopped.c_lflag & ISIG));
-  EXPECT_FALSE(resumed.c_lflag & (ECHO | ICANON | ISIG));
-  EXPECT_FALSE(resumedAfterStop.c_lflag & (ECHO | ICANON | ISIG));
+  EXPECT_TRUE(lineMode(stopped));
+  EXPECT_TRUE(rawMode(resumed));
+  EXPECT_TRUE(rawMode(resumedAfterStop));
   // The prompt and the typed part again, on a row of their own.
   EXPECT_NE(result.output.find("\r\n" + kPrompt + "RAD"), std::string::npos) << result.output;
   EXPECT_NE(result.output.find("\r\n" + kPrompt + "RADIO"), std::string::npos) << result.output;
