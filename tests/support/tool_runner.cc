@@ -189,6 +189,9 @@ static bool sameModes(const termios& a, const termios& b) {
 [[noreturn]] static void startOnTerminal(const TerminalOptions& options) {
   for (const std::string& setting : options.environment) putenv(const_cast<char*>(setting.c_str()));
   if (options.nonBlocking) fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
+  // A test run started in the background by a shell without job control has
+  // SIGINT and SIGQUIT ignored; the tool starts with every signal's default.
+  for (int signal = 1; signal < NSIG; ++signal) std::signal(signal, SIG_DFL);
   sigset_t blocked;
   sigemptyset(&blocked);
   for (const int signal : options.blockedSignals) sigaddset(&blocked, signal);
