@@ -2,7 +2,12 @@
 
 #include "console/console_input.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include "memory_input.h"
 
@@ -94,6 +99,25 @@ TEST(ParseTextFieldTest, RedirectedStreamRulesAndWhatStaysUnread) {
 TEST(ParseTextFieldTest, TypedLineKeepsCrLfAsTwoCharacters) {
   // The text-mode translation is for redirected input only.
   EXPECT_EQ(fromLine("\"A\"\r\r"), "A");
+}
+
+// Standard input left non-blocking by an earlier program: the read waits for
+// the byte that comes later instead of taking the empty pipe for its end.
+TEST(StandardInputTest, NonBlockingInputIsWaitedFor) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+  const int savedInput = dup(STDIN_FILENO);
+  dup2(ends[0], STDIN_FILENO);
+  std::thread typist([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(write(ends[1], "A", 1), 1);
+  });
+  const int got = readStandardInputByte(nullptr);
+  typist.join();
+  dup2(savedInput, STDIN_FILENO);
+  for (const int descriptor : {savedInput, ends[0], ends[1]}) close(descriptor);
+  EXPECT_EQ(got, 'A');
 }
 
 }  // namespace

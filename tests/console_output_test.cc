@@ -2,7 +2,13 @@
 
 #include "console/console_output.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
 
 TEST(ConsoleOutputTest, FormatNumber) {
   struct Case {
@@ -23,4 +29,31 @@ TEST(ConsoleOutputTest, FormatNumber) {
       {0.00001F, " 1e-05"},
   };
   for (const Case& c : cases) EXPECT_EQ(formatNumber(c.value), c.text) << c.value;
+}
+
+// Standard output left non-blocking on a full pipe: the write waits for room
+// and drops nothing.
+TEST(ConsoleOutputTest, NonBlockingOutputIsWaitedFor) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  fcntl(ends[1], F_SETFL, fcntl(ends[1], F_GETFL) | O_NONBLOCK);
+  std::string sent;
+  const std::string block(4096, 'x');
+  while (write(ends[1], block.data(), block.size()) > 0) sent += block;
+  std::string received;
+  std::thread reader([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    char buffer[4096];
+    for (ssize_t got; (got = read(ends[0], buffer, sizeof buffer)) > 0;)
+      received.append(buffer, static_cast<std::size_t>(got));
+  });
+  const int savedOutput = dup(STDOUT_FILENO);
+  dup2(ends[1], STDOUT_FILENO);
+  close(ends[1]);
+  writeUnwrapped("XY");
+  dup2(savedOutput, STDOUT_FILENO);
+  close(savedOutput);
+  reader.join();
+  close(ends[0]);
+  EXPECT_EQ(received, sent + "XY");
 }

@@ -14,8 +14,8 @@ namespace {
 // The keys that `bytes` make, as letters: I(text) for Insert, else the first
 // letters of the action. With no bytes at all, the one key of the input's end.
 std::string decodeAll(std::string_view bytes, bool utf8) {
-  static const char* const kNames[] = {"I", "Tab", "Bs", "Del", "Esc", "Home", "End",
-                                       "L", "R",   "U",  "D",   "Ent", "Int",  "-"};
+  static const char* const kNames[] = {"I", "Tab", "Bs", "Del", "Esc", "Home", "End", "L",
+                                       "R", "U",   "D",  "Ent", "Int", "Hup",  "-"};
   MemoryKeys memory{bytes};
   KeyBytes input = keyBytesFrom(memory);
   std::string out;
@@ -35,7 +35,8 @@ TEST(KeyDecoderTest, BytesToKeys) {
     const char* keys;
   };
   const Case cases[] = {
-      {"", false, "Ent"},
+      // The end of input is a terminal that has gone, never Enter.
+      {"", false, "Hup"},
       {"a\t\b\x7f\r\n", false, "I(a) Tab Bs Bs Ent Ent"},
       {"\x03", false, "Int"},
       {"\x01\x1f", false, "- -"},
@@ -51,10 +52,16 @@ TEST(KeyDecoderTest, BytesToKeys) {
       {"\x1b[11111111111111111111~", false, "- I(1) I(1) I(1) I(~)"},
       {"\xc3\xa9\xe2\x82\xac", true, "I(\xc3\xa9) I(\xe2\x82\xac)"},
       {"\xc3\xa9", false, "I(\xc3) I(\xa9)"},
-      // A broken character does nothing; the byte that broke it is a key.
-      {"\xe2\x82z", true, "- I(z)"},
-      {"\xe2\x82", true, "-"},
-      {"\xe2\x82\r", true, "- Ent"},
+      // Bytes that make no character are typed as they are; the byte that
+      // broke the sequence is a key of its own.
+      {"R\xe4"
+       "dio",
+       true, "I(R) I(\xe4) I(d) I(i) I(o)"},
+      {"\xe2\x82z", true, "I(\xe2\x82) I(z)"},
+      {"\xe2\x82", true, "I(\xe2\x82)"},
+      {"\xe2\x82\r", true, "I(\xe2\x82) Ent"},
+      {"\xe2\x1b[D", true, "I(\xe2) L"},
+      {"\xa9\xff\xc0", true, "I(\xa9) I(\xff) I(\xc0)"},
   };
   for (const Case& c : cases) EXPECT_EQ(decodeAll(c.bytes, c.utf8), c.keys) << "bytes: " << c.bytes;
 }

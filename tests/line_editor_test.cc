@@ -110,13 +110,60 @@ TEST(LineEditorTest, Utf8CharactersAreEditedWhole) {
       {"delete removes all bytes", {ch(e), ch("B"), k(A::Home), k(A::Delete)}, "B", 0},
       {"insert before", {ch(e), k(A::Left), ch("X")}, "X" + e, 1},
       {"tab counts characters", {ch(euro), ch(e), k(A::Tab)}, euro + e + "      ", 11},
-      {"malformed is refused", {ch("\xc3"), ch("\x82\xac"), ch("\xff"), ch("A\xa9")}, "", 0},
+      {"control bytes are refused", {ch("\x01"), ch("A\x1b")}, "", 0},
       {"up by characters", {ch(e), ch(e), ch(e), k(A::Up)}, e + e + e, 2},
   };
   for (const Case& c : cases) {
     const LineEditor editor = type(c.keys, true, 2);
     EXPECT_EQ(editor.line, c.line) << c.what;
     EXPECT_EQ(editor.point, c.point) << c.what;
+  }
+}
+
+// Bytes that make no UTF-8 character are typed and kept as characters of
+// one byte; where an edit joins them into a sequence, it is one character.
+TEST(LineEditorTest, BytesOutsideUtf8AreCharactersOfOneByte) {
+  using A = KeyAction;
+  const std::string e = "\xc3\xa9";  // é
+  struct Case {
+    const char* what;
+    std::vector<EditKey> keys;
+    std::string line;
+    std::size_t point;
+    std::size_t characters;
+  };
+  const Case cases[] = {
+      {"Latin-1 a-umlaut",
+       {ch("R"), ch("\xe4"), ch("d")},
+       "R\xe4"
+       "d",
+       3,
+       3},
+      {"a broken sequence", {ch("\xe2\x82"), ch("z")}, "\xe2\x82z", 3, 3},
+      {"left over a stray byte", {ch("\xff"), ch("\xa9"), k(A::Left), ch("X")}, "\xffX\xa9", 2, 3},
+      {"backspace takes one byte", {ch("\xe2\x82"), k(A::Backspace)}, "\xe2", 1, 1},
+      {"typed after its lead, a continuation joins it",
+       {ch("\xc3"), ch("\xa9"), k(A::Left)},
+       e,
+       0,
+       1},
+      {"typed before a continuation, a lead joins it and the point goes after",
+       {ch("\xa9"), k(A::Home), ch("\xc3")},
+       e,
+       2,
+       1},
+      {"a deletion that joins them leaves the point after",
+       {ch("\xc3"), ch("X"), ch("\xa9"), k(A::Left), k(A::Backspace)},
+       e,
+       2,
+       1},
+      {"delete of a whole sequence", {ch(e), ch("\xa9"), k(A::Home), k(A::Delete)}, "\xa9", 0, 1},
+  };
+  for (const Case& c : cases) {
+    const LineEditor editor = type(c.keys, true);
+    EXPECT_EQ(editor.line, c.line) << c.what;
+    EXPECT_EQ(editor.point, c.point) << c.what;
+    EXPECT_EQ(characterCount(editor, editor.line.size()), c.characters) << c.what;
   }
 }
 

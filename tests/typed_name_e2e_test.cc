@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <termios.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <iostream>
 
 #include "e2e_fixture.h"
 
@@ -225,10 +229,12 @@ TEST_F(TerminalTest, InterruptsRestoreTheTerminal) {
     int expectedSignal;
   };
   const Case cases[] = {
-      {"Ctrl+C", {"RADIO", "\x03"}, 0, SIGINT},
-      {"SIGINT", {"RADIO"}, SIGINT, SIGINT},
-      {"SIGTERM", {"RADIO"}, SIGTERM, SIGTERM},
-      {"SIGHUP", {"RADIO"}, SIGHUP, SIGHUP},
+      {"Ctrl+C", {"RADIO", "\x03"}, 0, SIGINT}, {"SIGINT", {"RADIO"}, SIGINT, SIGINT},
+      {"SIGTERM", {"RADIO"}, SIGTERM, SIGTERM}, {"SIGHUP", {"RADIO"}, SIGHUP, SIGHUP},
+      {"SIGQUIT", {"RADIO"}, SIGQUIT, SIGQUIT}, {"SIGUSR1", {"RADIO"}, SIGUSR1, SIGUSR1},
+      {"SIGUSR2", {"RADIO"}, SIGUSR2, SIGUSR2}, {"SIGALRM", {"RADIO"}, SIGALRM, SIGALRM},
+      {"SIGPROF", {"RADIO"}, SIGPROF, SIGPROF}, {"SIGVTALRM", {"RADIO"}, SIGVTALRM, SIGVTALRM},
+      {"SIGXCPU", {"RADIO"}, SIGXCPU, SIGXCPU},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -243,6 +249,155 @@ TEST_F(TerminalTest, InterruptsRestoreTheTerminal) {
     EXPECT_TRUE(result.echoAfter);
     EXPECT_EQ(contents("RADIO.DAT"), file.before);
   }
+}
+
+// Closing the terminal window before Enter: the half-typed name is never
+// taken, and the tool ends as by a hang-up, also where that signal is blocked.
+TEST_F(TerminalTest, TerminalThatGoesAwayConvertsNothing) {
+  for (const bool blocked : {false, true}) {
+    SCOPED_TRACE(blocked ? "SIGHUP blocked" : "SIGHUP open");
+    const Kpg59dPair file;
+    put("A.DAT", file.before);
+    TerminalOptions options;
+    options.waitFor = "? ";
+    options.keys = {"A.DAT"};
+    options.hangUpAfterKeys = true;
+    if (blocked) options.blockedSignals = {SIGHUP};
+    const TerminalResult result = runInTerminal(folder.path, options);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.signal, blocked ? 0 : SIGHUP);
+    EXPECT_EQ(result.exitStatus, blocked ? 129 : -1);
+    EXPECT_EQ(contents("A.DAT"), file.before);
+  }
+}
+
+// The terminal's modes, once `holds` is true of them or 5 seconds have gone.
+termios modesOnceTrue(int terminal, bool (*holds)(const termios&)) {
+  termios modes{};
+  for (int waited = 0; waited < 5000; waited += 20) {
+    tcgetattr(terminal, &modes);
+    if (holds(modes)) break;
+    usleep(20000);
+  }
+  return modes;
+}
+
+bool lineMode(const termios& modes) {
+  return (modes.c_lflag & ECHO) && (modes.c_lflag & ICANON) && (modes.c_lflag & ISIG);
+}
+
+bool rawMode(const termios& modes) {
+  return !(modes.c_lflag & (ECHO | ICANON | ISIG));
+}
+
+// kill -TSTP, then fg: the terminal is itself while the tool is stopped, and
+// raw again, with the line drawn anew, once it goes on. After a SIGSTOP, which
+// cannot be caught, SIGCONT alone brings raw mode back.
+TEST_F(TerminalTest, StopPutsTheTerminalBackAndContinueResumesTheLine) {
+  const Kpg59dPair file;
+  put("RADIO.DAT", file.before);
+  termios stopped{}, resumed{}, resumedAfterStop{};
+  TerminalOptions options;
+  options.asJob = true;
+  options.waitFor = "? ";
+  options.keys = {"RAD", "IO", ".DAT\r"};
+  options.afterKey = [&](std::size_t key, int terminal) {
+    const pid_t job = tcgetpgrp(terminal);
+    if (key == 0) {
+      usleep(200000);
+      kill(-job, SIGTSTP);
+      stopped = modesOnceTrue(terminal, lineMode);
+      kill(-job, SIGCONT);
+      resumed = modesOnceTrue(terminal, rawMode);
+    } else if (key == 1) {
+      usleep(200000);
+      kill(-job, SIGSTOP);
+      usleep(200000);
+      tcsetattr(terminal, TCSANOW, &stopped);
+      kill(-job, SIGCONT);
+      resumedAfterStop = modesOnceTrue(terminal, rawMode);
+    }
+  };
+  const TerminalResult result = runInTerminal(folder.path, options);
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_TRUE(lineMode(stopped));
+  EXPECT_TRUE(rawMode(resumed));
+  EXPECT_TRUE(rawMode(resumedAfterStop));
+  // The prompt and the typed part again, on a row of their own.
+  EXPECT_NE(result.output.find("\r\n" + kPrompt + "RAD"), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find("\r\n" + kPrompt + "RADIO"), std::string::npos) << result.output;
+  EXPECT_EQ(contents("RADIO.DAT"), file.after);
+  EXPECT_TRUE(result.settingsRestored);
+}
+
+// A bare pseudo-terminal of 0 by 0 cells: the typed keys are echoed as they
+// come, on a console of 80 columns, not written once after Enter.
+TEST_F(TerminalTest, TerminalWithNoSizeStillEchoes) {
+  TerminalOptions options;
+  options.columns = 0;
+  options.rows = 0;
+  expectTypedName({"RADIOX", "\x7f", ".DAT\r"}, "RADIO.DAT", options);
+  options.keys = {"RADIOX", "\x7f", ".DAT\r"};
+  const TerminalResult result = runInTerminal(folder.path, options);
+  EXPECT_EQ(result.output.rfind("\x1b[H\x1b[2J", 0), 0u);
+  EXPECT_NE(result.output.find(kPrompt + "RADIOX\x1b[1D\x1b[J.DAT"), std::string::npos)
+      << result.output;
+}
+
+// A 5,000-character paste writes each character about once, not the whole
+// line again at every key.
+TEST_F(TerminalTest, LongPasteWritesLittle) {
+  const std::string paste = std::string(4991, ' ') + "RADIO.DAT";
+  expectTypedName({paste + "\r"}, "RADIO.DAT");
+  TerminalOptions options;
+  options.keys = {paste + "\r"};
+  const TerminalResult result = runInTerminal(folder.path, options);
+  std::cout << "[ measured ] a 5,000-character paste: " << result.output.size()
+            << " bytes written in all\n";
+  EXPECT_LT(result.output.size(), 200000u);
+}
+
+TEST_F(TerminalTest, NonBlockingTerminalIsWaitedFor) {
+  TerminalOptions options;
+  options.nonBlocking = true;
+  expectTypedName({"RADIO", ".DAT\r"}, "RADIO.DAT", options);
+}
+
+// A Latin-1 keyboard setting in a UTF-8 locale: the byte 0xE4 starts no
+// character and stays in the name as it is.
+TEST_F(TerminalTest, ByteOutsideUtf8StaysInTheName) {
+  TerminalOptions options;
+  options.environment = {"LC_ALL=C.UTF-8"};
+  expectTypedName({"R\xe4"
+                   "dio.DAT\r"},
+                  "R\xe4"
+                  "dio.DAT",
+                  options);
+  // A broken sequence: each byte a character, so Left steps over one byte.
+  expectTypedName({"\xe2\x82" + kLeft + "X\x1b[F.DAT\r"}, "\xe2X\x82.DAT", options);
+}
+
+// TERM=dumb: not one escape sequence; the terminal's own line mode echoes
+// and erases (DEL here), and the line it gives is parsed as usual.
+TEST_F(TerminalTest, DumbTerminalGetsNoEscapeSequences) {
+  TerminalOptions options;
+  options.environment = {"TERM=dumb"};
+  expectTypedName({"RADIOX\x7f", ".DAT\r"}, "RADIO.DAT", options);
+  options.keys = {"  RADIOX\x7f", ".DAT,MORE\r"};
+  const TerminalResult result = runInTerminal(folder.path, options);
+  EXPECT_EQ(result.output.find('\x1b'), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find(kPrompt), std::string::npos);
+}
+
+// Ctrl+\ typed the instant the prompt shows (its write is held a second
+// longer here) reaches the editor, where it does nothing.
+TEST_F(TerminalTest, SignalKeyRightAfterThePromptDoesNothing) {
+  TerminalOptions options;
+  options.environment = {"LD_PRELOAD=" SLOW_PROMPT_LIBRARY};
+  options.waitFor = "? ";
+  options.pauseMs = 1500;
+  expectTypedName({"\x1c", "RADIO.DAT\r"}, "RADIO.DAT", options);
 }
 
 }  // namespace

@@ -101,8 +101,7 @@ std::string promptAndReadField(std::string_view prompt) {
     returnStandardInputBytes(unusedStreamBytes(input));
     return field;
   }
-  printText(prompt);
-  printText("? ");
+  showPrompt(prompt);
   input.line = editConsoleLine();
   printBlankLine();
   return parseTextField(input);

@@ -43,6 +43,10 @@ int readStandardInputByte(void* unused);
 // Puts the last `count` bytes read back in front of standard input, where
 // the input can seek; otherwise does nothing.
 void returnStandardInputBytes(int count);
+// Writes the prompt and then "? ". A terminal is made ready for the typed
+// line first, so that no key typed once the prompt shows is taken by it.
+void showPrompt(std::string_view prompt);
 // Reads a line from the console with echo and editing; the cursor is left
-// just after the text. Ctrl+C ends the process as an interrupt.
+// just after the text. Only Enter ends the line: Ctrl+C ends the process as
+// an interrupt, and a terminal that has gone ends it as a hang-up.
 std::string editConsoleLine();

@@ -36,6 +36,11 @@ void returnStandardInputBytes(int count) {
     SetFilePointer(input(), -count, nullptr, FILE_CURRENT);
 }
 
+void showPrompt(std::string_view prompt) {
+  printText(prompt);
+  printText("? ");
+}
+
 // The character of a key event in the console's input code page.
 static std::string characterOf(const KEY_EVENT_RECORD& event) {
   const wchar_t wide = event.uChar.UnicodeChar;

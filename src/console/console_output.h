@@ -9,7 +9,8 @@
 #include <string_view>
 
 // Window when standard output is a console or terminal at least 2 by 2
-// cells; Stream for a file, a pipe, a device or no output at all.
+// cells, or a terminal that tells no size (80 columns are then assumed);
+// Stream for a file, a pipe, a device or no output at all.
 enum class OutputMode { Window, Stream };
 
 OutputMode outputMode();
@@ -18,6 +19,10 @@ OutputMode outputMode();
 // moves the cursor on to the next row, as a console does. Defined by the
 // platform file, like the three calls after it.
 void consoleWrite(std::string_view bytes);
+
+// POSIX terminals only (console_output_posix.cc): the bytes as they are,
+// cursor sequences included, with no row end added and no column tracked.
+void writeUnwrapped(std::string_view bytes);
 
 // Window mode: the column, from 0, where the next character will be drawn.
 int consoleCursorColumn();
@@ -28,7 +33,8 @@ int consoleWidth();
 // Whether the console's characters are UTF-8 sequences.
 bool consoleIsUtf8();
 
-// Window: blanks the visible window and homes the cursor. Stream: nothing.
+// Window: blanks the visible window and homes the cursor. Stream, or a
+// terminal of type dumb: nothing.
 void clearScreen();
 
 void printText(std::string_view text);

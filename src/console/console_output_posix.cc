@@ -4,10 +4,12 @@
 // console wraps, rather than left to the terminal's deferred wrap.
 
 #include <langinfo.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -15,12 +17,14 @@
 
 static int cursorColumn = 0;
 
+// A terminal that tells no size (0 by 0, as a serial line or a bare
+// pseudo-terminal reports) is still drawn on, with 80 columns assumed.
 static OutputMode decideOutputMode() {
+  if (!isatty(STDOUT_FILENO)) return OutputMode::Stream;
   winsize size{};
-  if (isatty(STDOUT_FILENO) && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 &&
-      size.ws_row > 1)
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0)
     return OutputMode::Window;
-  return OutputMode::Stream;
+  return size.ws_col > 1 && size.ws_row > 1 ? OutputMode::Window : OutputMode::Stream;
 }
 
 OutputMode outputMode() {
@@ -42,10 +46,16 @@ int consoleCursorColumn() {
   return cursorColumn;
 }
 
-static void writeAll(std::string_view bytes) {
+void writeUnwrapped(std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t put = write(STDOUT_FILENO, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // Left non-blocking by an earlier program: wait for room.
+      pollfd ready{STDOUT_FILENO, POLLOUT, 0};
+      poll(&ready, 1, -1);
+      continue;
+    }
     if (put <= 0) return;
     bytes.remove_prefix(static_cast<std::size_t>(put));
   }
@@ -78,15 +88,22 @@ static std::string withConsoleWraps(std::string_view bytes) {
 
 void consoleWrite(std::string_view bytes) {
   if (outputMode() == OutputMode::Window)
-    writeAll(withConsoleWraps(bytes));
+    writeUnwrapped(withConsoleWraps(bytes));
   else
-    writeAll(bytes);
+    writeUnwrapped(bytes);
+}
+
+// TERM=dumb (an editor's shell buffer, some serial terminals) takes no
+// escape sequence at all.
+static bool terminalIsDumb() {
+  const char* type = std::getenv("TERM");
+  return type && std::strcmp(type, "dumb") == 0;
 }
 
 void clearScreen() {
   // Home first, then erase the whole display: the scroll-back stays as it was.
-  if (outputMode() == OutputMode::Window) {
-    writeAll("\x1b[H\x1b[2J");
+  if (outputMode() == OutputMode::Window && !terminalIsDumb()) {
+    writeUnwrapped("\x1b[H\x1b[2J");
     cursorColumn = 0;
   }
 }

@@ -55,19 +55,19 @@ static EditKey decodeEscape(KeyBytes& input) {
   return key(KeyAction::Nothing);
 }
 
-// A UTF-8 character's continuation bytes; a malformed one does nothing, and
-// the byte that broke it starts the next key.
+// A UTF-8 character's continuation bytes. When a byte breaks the sequence,
+// the bytes before it are typed as they are, each a character of one byte,
+// and the byte that broke it starts the next key.
 static EditKey decodeCharacter(KeyBytes& input, int lead, bool utf8) {
   std::string text(1, static_cast<char>(lead));
-  if (utf8 && lead >= 0x80) {
-    while (!isInsertableCharacter(text, true) && text.size() < 4) {
-      const int next = nextByte(input, kEscapeWaitMs);
-      if (next < 0 || (next & 0xC0) != 0x80) {
-        if (next != kNoKeyByte) input.held = next;
-        return key(KeyAction::Nothing);
-      }
-      text += static_cast<char>(next);
+  const std::size_t length = utf8 ? sequenceLength(static_cast<unsigned char>(lead)) : 0;
+  while (text.size() < length) {
+    const int next = nextByte(input, kEscapeWaitMs);
+    if (next < 0 || (next & 0xC0) != 0x80) {
+      if (next != kNoKeyByte) input.held = next;
+      break;
     }
+    text += static_cast<char>(next);
   }
   return EditKey{KeyAction::Insert, text};
 }
@@ -75,7 +75,7 @@ static EditKey decodeCharacter(KeyBytes& input, int lead, bool utf8) {
 EditKey decodeKey(KeyBytes& input, bool utf8) {
   const int byte = nextByte(input, -1);
   switch (byte) {
-    case kEndOfInput: return key(KeyAction::Enter);
+    case kEndOfInput: return key(KeyAction::HangUp);
     case 3: return key(KeyAction::Interrupt);
     case 8:
     case 127: return key(KeyAction::Backspace);

@@ -23,7 +23,8 @@ struct KeyBytes {
   int held = kNoKeyByte;  // a byte read ahead that starts the next key
 };
 
-// The next key. The end of input is Enter; Ctrl+C is Interrupt; an unknown
-// sequence or control byte, an Alt chord and a malformed UTF-8 character are
-// Nothing. Never reads more than one key's bytes beyond a held byte.
+// The next key. The end of input is HangUp, never Enter: a terminal only
+// ends when it has gone. Ctrl+C is Interrupt; an unknown sequence or control
+// byte and an Alt chord are Nothing; the bytes of a broken UTF-8 sequence are
+// typed as they are. Never reads more than one key's bytes beyond a held byte.
 EditKey decodeKey(KeyBytes& input, bool utf8);

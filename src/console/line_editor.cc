@@ -2,23 +2,46 @@
 
 #include "console/line_editor.h"
 
-static bool isContinuation(const LineEditor& editor, std::size_t at) {
-  return editor.utf8 && at < editor.line.size() &&
-         (static_cast<unsigned char>(editor.line[at]) & 0xC0) == 0x80;
+#include <string_view>
+
+std::size_t sequenceLength(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+// The length of the character at `at`: a whole UTF-8 sequence, or one byte.
+// A byte that starts no whole sequence stays a character of its own, as it
+// would on the command line.
+static std::size_t characterLength(const LineEditor& editor, std::size_t at) {
+  if (!editor.utf8) return 1;
+  const std::size_t length = sequenceLength(static_cast<unsigned char>(editor.line[at]));
+  if (length < 2 || at + length > editor.line.size()) return 1;
+  for (std::size_t i = 1; i < length; ++i)
+    if ((static_cast<unsigned char>(editor.line[at + i]) & 0xC0) != 0x80) return 1;
+  return length;
+}
+
+// A continuation byte never leads a sequence, so a sequence that covers `at`
+// starts at most 3 bytes before it.
+static std::size_t startOfCharacterAt(const LineEditor& editor, std::size_t at) {
+  for (std::size_t back = 1; back <= 3 && back <= at; ++back)
+    if (characterLength(editor, at - back) > back) return at - back;
+  return at;
+}
+
+bool isCharacterBoundary(const LineEditor& editor, std::size_t at) {
+  return at >= editor.line.size() || startOfCharacterAt(editor, at) == at;
 }
 
 static std::size_t previousBoundary(const LineEditor& editor, std::size_t at) {
-  if (at == 0) return 0;
-  do --at;
-  while (at > 0 && isContinuation(editor, at));
-  return at;
+  return at == 0 ? 0 : startOfCharacterAt(editor, at - 1);
 }
 
 static std::size_t nextBoundary(const LineEditor& editor, std::size_t at) {
   if (at >= editor.line.size()) return editor.line.size();
-  do ++at;
-  while (isContinuation(editor, at));
-  return at;
+  return at + characterLength(editor, at);
 }
 
 // The byte index `steps` characters away from `at`, or `at` itself when
@@ -34,28 +57,28 @@ static std::size_t stepCharacters(const LineEditor& editor, std::size_t at, std:
   return to;
 }
 
-std::size_t characterCount(const LineEditor& editor, std::size_t bytes) {
+std::size_t characterCount(const LineEditor& editor, std::size_t from, std::size_t to) {
   std::size_t count = 0;
-  for (std::size_t at = 0; at < bytes && at < editor.line.size(); at = nextBoundary(editor, at))
+  for (std::size_t at = from; at < to && at < editor.line.size(); at = nextBoundary(editor, at))
     ++count;
   return count;
 }
 
-static std::size_t sequenceLength(unsigned char lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
+std::size_t characterCount(const LineEditor& editor, std::size_t bytes) {
+  return characterCount(editor, 0, bytes);
 }
 
-bool isInsertableCharacter(std::string_view text, bool utf8) {
+// Inserted or removed bytes may join stray bytes on either side into one
+// sequence; the point then goes after it, where the typed character ends.
+static void keepPointOnBoundary(LineEditor& editor) {
+  const std::size_t start = startOfCharacterAt(editor, editor.point);
+  if (start != editor.point) editor.point = nextBoundary(editor, start);
+}
+
+static bool isInsertable(std::string_view text) {
   if (text.empty()) return false;
-  const auto lead = static_cast<unsigned char>(text[0]);
-  if (lead < 32) return false;
-  if (!utf8 || lead < 0x80) return text.size() == 1;
-  if (text.size() != sequenceLength(lead)) return false;
-  for (std::size_t i = 1; i < text.size(); ++i)
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return false;
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) < 32) return false;
   return true;
 }
 
@@ -67,7 +90,7 @@ static void insert(LineEditor& editor, std::string_view text) {
 EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width) {
   switch (key.action) {
     case KeyAction::Insert:
-      if (isInsertableCharacter(key.text, editor.utf8)) insert(editor, key.text);
+      if (isInsertable(key.text)) insert(editor, key.text);
       break;
     case KeyAction::Tab:
       // To the next multiple of 8 of the insertion index, not of the column.
@@ -98,7 +121,9 @@ EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width) 
       break;
     case KeyAction::Enter: return EditOutcome::Finished;
     case KeyAction::Interrupt:
+    case KeyAction::HangUp:
     case KeyAction::Nothing: break;
   }
+  keepPointOnBoundary(editor);
   return EditOutcome::Continue;
 }

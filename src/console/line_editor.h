@@ -4,8 +4,9 @@
 // file, drawing in the platform's console input file.
 //
 // The line holds bytes of the console's code page. Where that is UTF-8, a
-// multi-byte character is one character: the insertion point never stands
-// inside one. The line never holds a byte below 32.
+// whole multi-byte sequence is one character and any other byte is a
+// character of its own: the insertion point never stands inside a sequence.
+// The line never holds a byte below 32.
 
 #pragma once
 
@@ -26,12 +27,15 @@ enum class KeyAction {
   Down,
   Enter,
   Interrupt,  // Ctrl+C: the caller ends the run; the line is left as it is
+  HangUp,     // the terminal has gone: the caller ends the run, as for Interrupt
   Nothing,
 };
 
 struct EditKey {
   KeyAction action = KeyAction::Nothing;
-  std::string text;  // for Insert: one character's bytes
+  // For Insert: one character's bytes; on a UTF-8 console also bytes that
+  // form no whole character, each then a character of one byte.
+  std::string text;
 };
 
 struct LineEditor {
@@ -49,5 +53,11 @@ EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width);
 // The number of characters in the first `bytes` bytes of the line.
 std::size_t characterCount(const LineEditor& editor, std::size_t bytes);
 
-// Whether `text` is exactly one character that may go into the line.
-bool isInsertableCharacter(std::string_view text, bool utf8);
+// The number of characters from byte index `from` (a boundary) to `to`.
+std::size_t characterCount(const LineEditor& editor, std::size_t from, std::size_t to);
+
+// Whether the byte index `at` stands between two characters (or at an end).
+bool isCharacterBoundary(const LineEditor& editor, std::size_t at);
+
+// The length a UTF-8 sequence led by `lead` has; 0 for a byte that leads none.
+std::size_t sequenceLength(unsigned char lead);

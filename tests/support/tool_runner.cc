@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <utmp.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -254,6 +255,42 @@ static bool sameModes(const termios& a, const termios& b) {
          a.c_cflag == b.c_cflag && a.c_cc[VMIN] == b.c_cc[VMIN] && a.c_cc[VTIME] == b.c_cc[VTIME];
 }
 
+// The child's side of a terminal run, after it has taken the terminal.
+[[noreturn]] static void startOnTerminal(const TerminalOptions& options) {
+  for (const std::string& setting : options.environment) putenv(const_cast<char*>(setting.c_str()));
+  if (options.nonBlocking) fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
+  // A test run started in the background by a shell without job control has
+  // SIGINT and SIGQUIT ignored; the tool starts with every signal's default.
+  for (int signal = 1; signal < NSIG; ++signal) std::signal(signal, SIG_DFL);
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  for (const int signal : options.blockedSignals) sigaddset(&blocked, signal);
+  sigprocmask(SIG_BLOCK, &blocked, nullptr);
+  if (!options.asJob) execTool(options.arguments);
+  // As a job-control shell does: the tool's group is put in front, and this
+  // process, its parent in the same session, keeps the group from being
+  // orphaned. The tool's end is passed on as this process's own.
+  signal(SIGTTOU, SIG_IGN);
+  const pid_t tool = fork();
+  if (tool == 0) {
+    setpgid(0, 0);
+    tcsetpgrp(0, getpid());
+    signal(SIGTTOU, SIG_DFL);
+    execTool(options.arguments);
+  }
+  setpgid(tool, tool);
+  tcsetpgrp(0, tool);
+  int status = 0;
+  pid_t ended;
+  do ended = waitpid(tool, &status, 0);
+  while (ended < 0 && errno == EINTR);
+  if (WIFSIGNALED(status)) {
+    signal(WTERMSIG(status), SIG_DFL);
+    raise(WTERMSIG(status));
+  }
+  _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 125);
+}
+
 TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& options) {
   TerminalResult result;
   winsize size{options.rows, options.columns, 0, 0};
@@ -272,9 +309,7 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
   if (child == 0) {
     close(terminal);
     if (login_tty(slave) != 0 || chdir(folder.c_str()) != 0) _exit(126);
-    for (const std::string& setting : options.environment)
-      putenv(const_cast<char*>(setting.c_str()));
-    execTool(options.arguments);
+    startOnTerminal(options);
   }
   close(slave);
 
@@ -284,6 +319,7 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
   std::size_t nextKey = 0;
   auto nextKeyAt = start + std::chrono::milliseconds(options.typeAhead ? 0 : options.pauseMs);
   bool signalled = false;
+  bool waited = options.waitFor.empty();
   for (;;) {
     const auto now = Clock::now();
     if (now >= deadline) {
@@ -291,13 +327,20 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
       kill(child, SIGKILL);
       break;
     }
-    if (now >= nextKeyAt && nextKey < options.keys.size()) {
+    if (!waited && result.output.find(options.waitFor) != std::string::npos) {
+      waited = true;
+      nextKeyAt = now;
+    }
+    if (waited && now >= nextKeyAt && nextKey < options.keys.size()) {
       const std::string& keys = options.keys[nextKey++];
       if (write(terminal, keys.data(), keys.size()) < 0) break;
-      nextKeyAt = now + std::chrono::milliseconds(options.pauseMs);
+      if (options.afterKey) options.afterKey(nextKey - 1, terminal);
+      nextKeyAt = Clock::now() + std::chrono::milliseconds(options.pauseMs);
     } else if (now >= nextKeyAt && options.signalAfterKeys && !signalled) {
       kill(child, options.signalAfterKeys);
       signalled = true;
+    } else if (now >= nextKeyAt && nextKey == options.keys.size() && options.hangUpAfterKeys) {
+      break;
     }
     pollfd ready{terminal, POLLIN, 0};
     if (poll(&ready, 1, 10) <= 0) continue;
@@ -307,12 +350,24 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
     result.output.append(buffer, static_cast<std::size_t>(got));
   }
   termios after{};
-  tcgetattr(terminal, &after);
-  result.settingsRestored = sameModes(before, after);
-  result.echoAfter = (after.c_lflag & ECHO) && (after.c_lflag & ICANON);
+  if (options.hangUpAfterKeys) {
+    // The tool is left with a terminal that has gone; it must end by itself.
+    close(terminal);
+    terminal = -1;
+  } else {
+    tcgetattr(terminal, &after);
+    result.settingsRestored = sameModes(before, after);
+    result.echoAfter = (after.c_lflag & ECHO) && (after.c_lflag & ICANON);
+  }
   int status = 0;
-  waitpid(child, &status, 0);
-  close(terminal);
+  for (int waitedMs = 0; waitpid(child, &status, WNOHANG) == 0; waitedMs += 10) {
+    if (waitedMs >= options.timeoutSeconds * 1000) {
+      result.timedOut = true;
+      kill(child, SIGKILL);
+    }
+    usleep(10000);
+  }
+  if (terminal >= 0) close(terminal);
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   return result;

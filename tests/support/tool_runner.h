@@ -8,6 +8,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,16 @@ struct TerminalOptions {
   std::vector<std::string> environment;  // NAME=VALUE, added to the tool's
   int signalAfterKeys = 0;               // sent to the tool after the last keys
   int timeoutSeconds = 30;
+  std::string waitFor;              // the first keys wait until the output holds this text
+  bool hangUpAfterKeys = false;     // the terminal is closed after the last keys, as a window is
+  std::vector<int> blockedSignals;  // blocked when the tool starts
+  bool nonBlocking = false;         // the terminal left in non-blocking mode
+  // Started as a shell starts a job: in a process group of its own, in front
+  // on the terminal, so that a stop signal stops it.
+  bool asJob = false;
+  // Called after each element of `keys` is written, with its index and the
+  // terminal's own side.
+  std::function<void(std::size_t key, int terminal)> afterKey;
 };
 
 struct TerminalResult : RunResult {
