@@ -7,25 +7,9 @@
 
 #include <vector>
 
+#include "edit_keys.h"
+
 namespace {
-
-EditKey ch(const std::string& text) {
-  return EditKey{KeyAction::Insert, text};
-}
-EditKey k(KeyAction action) {
-  return EditKey{action, {}};
-}
-
-std::vector<EditKey> text(const std::string& s) {
-  std::vector<EditKey> keys;
-  for (const char c : s) keys.push_back(ch(std::string(1, c)));
-  return keys;
-}
-
-std::vector<EditKey> operator+(std::vector<EditKey> a, const std::vector<EditKey>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 // The bytes the last key writes, each key drawn as it comes.
 std::string lastDrawing(const std::vector<EditKey>& keys, bool utf8 = false) {

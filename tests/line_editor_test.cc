@@ -6,14 +6,9 @@
 
 #include <vector>
 
-namespace {
+#include "edit_keys.h"
 
-EditKey ch(const std::string& text) {
-  return EditKey{KeyAction::Insert, text};
-}
-EditKey k(KeyAction action) {
-  return EditKey{action, {}};
-}
+namespace {
 
 // Types `keys` into an empty line of a `width`-column console.
 LineEditor type(const std::vector<EditKey>& keys, bool utf8 = false, std::size_t width = 80) {
@@ -21,17 +16,6 @@ LineEditor type(const std::vector<EditKey>& keys, bool utf8 = false, std::size_t
   editor.utf8 = utf8;
   for (const EditKey& key : keys) applyKey(editor, key, width);
   return editor;
-}
-
-std::vector<EditKey> text(const std::string& s) {
-  std::vector<EditKey> keys;
-  for (const char c : s) keys.push_back(ch(std::string(1, c)));
-  return keys;
-}
-
-std::vector<EditKey> operator+(std::vector<EditKey> a, const std::vector<EditKey>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
 }
 
 TEST(LineEditorTest, KeyTable) {
