@@ -59,6 +59,13 @@ const std::string& toolUnderTest() {
   return toolPath;
 }
 
+std::string emulator() {
+  std::istringstream words(launcher);
+  std::string last;
+  for (std::string word; words >> word;) last = word;
+  return last;
+}
+
 uid_t unprivilegedUser() {
   const passwd* nobody = getpwnam("nobody");
   return nobody ? nobody->pw_uid : 65534;

@@ -23,6 +23,10 @@ bool targetIsWindows();
 // The path of the tool under test.
 const std::string& toolUnderTest();
 
+// The launcher's last word: the program that runs the tool (an emulator),
+// without the commands that wrap it, such as timeout. Empty with no launcher.
+std::string emulator();
+
 struct RunOptions {
   std::vector<std::string> arguments;
   // A program, with its options, that starts the tool (after the launcher).
