@@ -3,9 +3,9 @@
 # their users will meet them: the checksums and the archives' listings; the
 # Debian package installed with apt-get, run from the PATH on a sample file,
 # its man page shown, lintian, and a purge that leaves no file; the man page
-# rendered without a warning; the zip's hamshift.exe converting a file under
-# Wine from a folder outside the clone; and a second build in a fresh clone
-# elsewhere, which must give the same bytes.
+# rendered without a warning; each zip's hamshift.exe held to Windows XP and
+# converting a file under Wine from a folder outside the clone; and a second
+# build in a fresh clone elsewhere, which must give the same bytes.
 #
 # Needs root (apt-get), the default build's sample maker
 # (build/default/tests/make_sample), and a clean working tree for the second
@@ -26,7 +26,7 @@ fail() {
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release-work/linux/CMakeCache.txt)
 tarball=hamshift-$version-linux-x86_64.tar.gz
 deb=hamshift_${version}_amd64.deb
-zip=hamshift-$version-windows-x86_64.zip
+zips=(hamshift-$version-windows-x86_64.zip hamshift-$version-windows-x86.zip)
 
 scratch=$(mktemp -d /tmp/hamshift-release-check-XXXXXX)
 chmod 755 "$scratch"
@@ -62,12 +62,13 @@ check_conversion() {
 
 echo "== checksums and listings =="
 (cd "$release" && sha256sum -c SHA256SUMS)
-[ "$(cd "$release" && ls)" = "$(printf '%s\n' SHA256SUMS "$tarball" "$zip" "$deb" | sort)" ] ||
+[ "$(cd "$release" && ls)" = "$(printf '%s\n' SHA256SUMS "$tarball" "${zips[@]}" "$deb" | sort)" ] ||
   fail "build/release holds: $(ls "$release")"
 
 top=hamshift-$version-linux-x86_64
 expected=$(printf '%s\n' "$top/" "$top/bin/" "$top/bin/hamshift" "$top/share/" \
-  "$top/share/doc/" "$top/share/doc/hamshift/" "$top/share/doc/hamshift/README.md" \
+  "$top/share/doc/" "$top/share/doc/hamshift/" "$top/share/doc/hamshift/COPYING" \
+  "$top/share/doc/hamshift/README.md" \
   "$top/share/man/" "$top/share/man/man1/" "$top/share/man/man1/hamshift.1")
 diff <(tar -tzf "$release/$tarball") <(echo "$expected") || fail "$tarball lists otherwise"
 tar -tvzf "$release/$tarball" | awk '$2 != "0/0" { exit 1 }' || fail "$tarball: an owner is not 0/0"
@@ -79,10 +80,12 @@ expected=$(printf '%s\n' ./ ./usr/ ./usr/bin/ ./usr/bin/hamshift ./usr/share/ ./
 diff <(dpkg-deb -c "$release/$deb" | awk '{ print $6 }') <(echo "$expected") ||
   fail "$deb lists otherwise"
 
-top=hamshift-$version-windows-x86_64
-expected=$(printf '%s\n' "$top/" "$top/README.txt" "$top/hamshift.exe")
-diff <(unzip -Z1 "$release/$zip") <(echo "$expected") || fail "$zip lists otherwise"
-echo "the three archives hold exactly the files expected"
+for zip in "${zips[@]}"; do
+  top=${zip%.zip}
+  expected=$(printf '%s\n' "$top/" "$top/COPYING.txt" "$top/README.txt" "$top/hamshift.exe")
+  diff <(unzip -Z1 "$release/$zip") <(echo "$expected") || fail "$zip lists otherwise"
+done
+echo "the four archives hold exactly the files expected"
 
 echo "== the Linux binary =="
 mkdir "$scratch/tar"
@@ -135,19 +138,29 @@ done
 dpkg-query -W hamshift >/dev/null 2>&1 && fail "dpkg still knows hamshift"
 echo "purged: none of its ${#installed[@]} paths is left"
 
-echo "== the Windows zip under Wine =="
-unzip -q "$release/$zip" -d "$scratch/zip"
-windows=$scratch/zip/hamshift-$version-windows-x86_64
-readme=$windows/README.txt
-[ "$(grep -c $'\r$' "$readme")" = "$(wc -l <"$readme")" ] || fail "README.txt has a line without CR LF"
-[[ $(x86_64-w64-mingw32-objdump -t "$windows/hamshift.exe") == *"no symbols"* ]] ||
-  fail "hamshift.exe is not stripped"
-[[ $(x86_64-w64-mingw32-objdump -p "$windows/hamshift.exe") =~ Time/Date[[:space:]]+[^$'\n']*1970 ]] ||
-  fail "hamshift.exe carries a time stamp"
+echo "== the Windows zips under Wine =="
 export WINEPREFIX=$scratch/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 timeout 180 wineboot -i >/dev/null 2>&1
-check_conversion "$scratch/windows-run" timeout 60 wine "$windows/hamshift.exe"
+# Each .exe is started by the Wine loader of its own architecture.
+for build in x86_64:/usr/lib/wine/wine64 x86:/usr/lib/wine/wine; do
+  top=hamshift-$version-windows-${build%%:*}
+  unzip -q "$release/$top.zip" -d "$scratch/zip"
+  windows=$scratch/zip/$top
+  for text in README.txt COPYING.txt; do
+    [ "$(grep -c $'\r$' "$windows/$text")" = "$(wc -l <"$windows/$text")" ] ||
+      fail "$top/$text has a line without CR LF"
+  done
+  cmp <(tr -d '\r' <"$windows/README.txt") \
+      <(sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$(date -u -d "@$(git log -1 --format=%ct)" +%F)/" \
+            packaging/windows/README.txt) || fail "$top/README.txt is not the README of this version"
+  [[ $(x86_64-w64-mingw32-objdump -t "$windows/hamshift.exe") == *"no symbols"* ]] ||
+    fail "$top/hamshift.exe is not stripped"
+  [[ $(x86_64-w64-mingw32-objdump -p "$windows/hamshift.exe") =~ Time/Date[[:space:]]+[^$'\n']*1970 ]] ||
+    fail "$top/hamshift.exe carries a time stamp"
+  bash scripts/check-windows-imports.sh "$version" "$windows/hamshift.exe"
+  check_conversion "$scratch/$top-run" timeout 60 "${build#*:}" "$windows/hamshift.exe"
+done
 
 echo "== a second build, in another folder =="
 if [ -n "$(git status --porcelain)" ]; then
@@ -158,7 +171,7 @@ git clone --quiet --no-hardlinks "$root" "$clone"
 git -C "$clone" checkout --quiet --detach "$(git rev-parse HEAD)"
 bash "$clone/scripts/release.sh" >"$scratch/second.log" 2>&1 ||
   { cat "$scratch/second.log"; fail "the second build failed"; }
-for file in SHA256SUMS "$tarball" "$deb" "$zip"; do
+for file in SHA256SUMS "$tarball" "$deb" "${zips[@]}"; do
   cmp "$release/$file" "$clone/build/release/$file" || fail "$file differs between the two builds"
 done
 echo "the second build, in $clone, gave the same bytes"

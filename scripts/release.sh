@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the release files of the commit checked out, in build/release/:
-#   hamshift-VERSION-linux-x86_64.tar.gz   bin/hamshift, the man page, README
+#   hamshift-VERSION-linux-x86_64.tar.gz   bin/hamshift, the man page, README, COPYING
 #   hamshift_VERSION_amd64.deb             the same, installed under /usr
-#   hamshift-VERSION-windows-x86_64.zip    hamshift.exe and README.txt
+#   hamshift-VERSION-windows-x86_64.zip    hamshift.exe, README.txt, COPYING.txt; 64-bit Windows
+#   hamshift-VERSION-windows-x86.zip       the same for 32-bit Windows
 #   SHA256SUMS                             for sha256sum -c
 # Two runs on the same commit give the same bytes, wherever the clone lives
 # and whenever it runs: every time stamp is the commit's, the build folder is
@@ -43,11 +44,13 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.t
 date=$(date -u -d "@$SOURCE_DATE_EPOCH" +%F)
 echo "version $version, released $date"
 
-echo "== Windows build =="
 # Stripped by the linker: strip would give the .exe a time stamp again.
-cmake --preset windows -B "$work/windows" -DCMAKE_CXX_FLAGS="$prefix_map" \
-  -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s >/dev/null
-cmake --build "$work/windows" -j 2
+for preset in windows windows-x86; do
+  echo "== $preset build =="
+  cmake --preset $preset -B "$work/$preset" -DCMAKE_CXX_FLAGS="$prefix_map" \
+    -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s >/dev/null
+  cmake --build "$work/$preset" -j 2
+done
 
 # Every file and folder of a tree gets the commit's time and a plain mode.
 normalize() {
@@ -80,6 +83,9 @@ deb=$work/pkg/debian/hamshift
 mkdir -p "$deb"
 cp -R "$work/linux-install" "$deb/usr"
 doc=$deb/usr/share/doc/hamshift
+# Debian keeps the licence's text in /usr/share/common-licenses, which the
+# copyright file names.
+rm "$doc/COPYING"
 gzip -9n "$deb/usr/share/man/man1/hamshift.1"
 cp packaging/deb/copyright "$doc/copyright"
 sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$(date -u -R -d "@$SOURCE_DATE_EPOCH")/" \
@@ -96,16 +102,25 @@ sed -e "s/@VERSION@/$version/" -e "s/@INSTALLED_SIZE@/$installed_size/" \
 normalize "$deb"
 dpkg-deb --root-owner-group -Zxz --build "$deb" "$out/hamshift_${version}_amd64.deb" >/dev/null
 
-echo "== Windows zip =="
-zip_name=hamshift-$version-windows-x86_64
-cmake --install "$work/windows" --prefix "$work/zip-install" >/dev/null
-mkdir -p "$work/zip/$zip_name"
-cp "$work/zip-install/bin/hamshift.exe" "$work/zip/$zip_name/"
-sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$date/" -e 's/$/\r/' packaging/windows/README.txt \
-  >"$work/zip/$zip_name/README.txt"
-python3 scripts/make-zip.py "$out/$zip_name.zip" "$work/zip" "$zip_name" "$SOURCE_DATE_EPOCH"
+# The two zips hold the same files: the build's hamshift.exe, README.txt and
+# the licence, both texts with CR LF line ends.
+zips=()
+for build in windows:x86_64 windows-x86:x86; do
+  preset=${build%:*}
+  zip_name=hamshift-$version-windows-${build#*:}
+  echo "== $zip_name.zip =="
+  cmake --install "$work/$preset" --prefix "$work/$preset-install" >/dev/null
+  mkdir -p "$work/$preset-zip/$zip_name"
+  cp "$work/$preset-install/bin/hamshift.exe" "$work/$preset-zip/$zip_name/"
+  sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$date/" -e 's/$/\r/' packaging/windows/README.txt \
+    >"$work/$preset-zip/$zip_name/README.txt"
+  sed -e 's/$/\r/' COPYING >"$work/$preset-zip/$zip_name/COPYING.txt"
+  python3 scripts/make-zip.py "$out/$zip_name.zip" "$work/$preset-zip" "$zip_name" \
+    "$SOURCE_DATE_EPOCH"
+  zips+=("$zip_name.zip")
+done
 
-(cd "$out" && sha256sum "$tar_name.tar.gz" "hamshift_${version}_amd64.deb" "$zip_name.zip" \
+(cd "$out" && sha256sum "$tar_name.tar.gz" "hamshift_${version}_amd64.deb" "${zips[@]}" \
   >SHA256SUMS)
 echo "== build/release =="
 (cd "$out" && ls -l && cat SHA256SUMS)
