@@ -86,8 +86,7 @@ TEST(BandShiftTest, ReadOnlyFileStillCounts) {
   ChangeCount count = 0;
   applyBandShift(readOnly, 3, count);
   EXPECT_EQ(count, 1);
-  EXPECT_TRUE(readOnly.writesRefused);
-  closeFile(readOnly);
+  EXPECT_EQ(closeFile(readOnly), CloseOutcome::Refused);
   EXPECT_EQ(sample::readFile(open.path), (sample::Bytes{0, 0, 0x01, 0x03}));
 }
 

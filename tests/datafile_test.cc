@@ -4,9 +4,12 @@
 #include "datafile/datafile.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -22,9 +25,11 @@
 namespace {
 
 struct Folder {
+  // Open to every user, for the runs as nobody.
   Folder() {
     char name[] = "/tmp/hamshift-datafile-XXXXXX";
     path = mkdtemp(name);
+    chmod(name, 0755);
   }
   ~Folder() { std::filesystem::remove_all(path); }
   std::string file(const sample::Bytes& bytes, const char* name = "F.DAT") const {
@@ -53,7 +58,7 @@ TEST(DataFileTest, ReadsArePositionedFromOneAndZeroPastTheEnd) {
   EXPECT_EQ(readByte(file, 16320), 0);
   EXPECT_EQ(readByte(file, 0), 0);
   EXPECT_EQ(readByte(file, -5), 0);
-  EXPECT_TRUE(closeFile(file));
+  EXPECT_EQ(closeFile(file), CloseOutcome::Written);
   EXPECT_EQ(std::filesystem::file_size(path), 4U);
 }
 
@@ -84,7 +89,7 @@ TEST(DataFileTest, WriteIsSeenByLaterReadAndReachesTheFile) {
     EXPECT_EQ(readByte(file, p == 1 ? 2 : p - 1), expected[p == 1 ? 1 : p - 2]);
   }
   for (const std::int32_t p : positions) EXPECT_EQ(readByte(file, p), 0x00) << p;
-  EXPECT_TRUE(closeFile(file));
+  EXPECT_EQ(closeFile(file), CloseOutcome::Written);
   EXPECT_EQ(sample::readFile(path), expected);
 }
 
@@ -100,7 +105,7 @@ TEST(DataFileTest, UnitAcrossAWindowEdgeIsWrittenWhole) {
   EXPECT_EQ(readByte(file, 8192), 0x91);
   EXPECT_EQ(readByte(file, 8193), 0x02);
   EXPECT_EQ(readByte(file, 1), before[0]);
-  EXPECT_TRUE(closeFile(file));
+  EXPECT_EQ(closeFile(file), CloseOutcome::Written);
   sample::Bytes expected = before;
   expected[8191] = 0x91;
   expected[8192] = 0x02;
@@ -116,7 +121,7 @@ TEST(DataFileTest, WritePastTheEndExtendsWithZeros) {
   EXPECT_EQ(readByte(file, 4), 0);
   EXPECT_EQ(readByte(file, 6), 0x66);
   EXPECT_EQ(readByte(file, 7), 0);
-  EXPECT_TRUE(closeFile(file));
+  EXPECT_EQ(closeFile(file), CloseOutcome::Written);
   EXPECT_EQ(sample::readFile(path), (sample::Bytes{1, 2, 3, 0, 0, 0x66}));
 }
 
@@ -161,7 +166,7 @@ TEST(DataFileTest, WriteCutShortLeavesEachUnitWholeOrUntouched) {
         // A unit that failed reads back as the file holds it: as it was.
         EXPECT_EQ(readByte(file, position), fits ? 0xA1 : before[position - 1]) << position;
       }
-      closed = closeFile(file);
+      closed = closeFile(file) == CloseOutcome::Written;
     }
     sample::Bytes expected = before;
     bool allWritten = true;
@@ -213,37 +218,77 @@ TEST(DataFileTest, BytesBetweenWritesAreNeverWrittenBack) {
   write(16199, {0x92, 0x02});
   changeElsewhere({6210, 6217, 16198, 16201});
   close(other);
-  EXPECT_TRUE(closeFile(file));
+  EXPECT_EQ(closeFile(file), CloseOutcome::Written);
   const sample::Bytes after = sample::readFile(path);
   ASSERT_EQ(after.size(), expected.size());
   for (std::size_t i = 0; i < after.size(); ++i)
     EXPECT_EQ(after[i], expected[i]) << "position " << i + 1;
 }
 
-TEST(DataFileTest, ReadOnlyFileRefusesWritesAndStaysUnchanged) {
-  Folder folder;
-  const std::string path = folder.file({1, 2, 3, 4});
-  chmod(path.c_str(), 0444);
-  if (access(path.c_str(), W_OK) == 0) GTEST_SKIP() << "file modes do not bind this user";
-  DataFile file;
-  ASSERT_TRUE(openForUpdate(file, path));
-  EXPECT_EQ(file.state, DataFileState::ReadOnly);
-  EXPECT_EQ(readByte(file, 2), 2);
-  EXPECT_FALSE(writeByte(file, 2, 9));
-  EXPECT_TRUE(file.writesRefused);
-  EXPECT_EQ(readByte(file, 2), 2);
-  EXPECT_FALSE(closeFile(file));
-  EXPECT_EQ(sample::readFile(path), (sample::Bytes{1, 2, 3, 4}));
+// What a run on a file of mode 0444 saw: opened, byte 2 read, perhaps
+// written, read again, closed. Root ignores file modes, so as root the run is
+// made in a child process as nobody.
+struct ReadOnlyRun {
+  DataFileState state = DataFileState::NotOpen;
+  int before = -1, after = -1;
+  bool wrote = false;
+  CloseOutcome outcome = CloseOutcome::Failed;
+};
+
+ReadOnlyRun runOnReadOnlyFile(const std::string& path, bool write) {
+  const auto run = [&] {
+    ReadOnlyRun seen;
+    DataFile file;
+    openForUpdate(file, path);
+    seen.state = file.state;
+    seen.before = readByte(file, 2);
+    if (write) seen.wrote = writeByte(file, 2, 9);
+    seen.after = readByte(file, 2);
+    seen.outcome = closeFile(file);
+    return seen;
+  };
+  if (geteuid() != 0) return run();
+  const passwd* nobody = getpwnam("nobody");
+  int ends[2];
+  if (nobody == nullptr || pipe(ends) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    ReadOnlyRun seen;
+    if (setgroups(0, nullptr) == 0 && setgid(nobody->pw_gid) == 0 && setuid(nobody->pw_uid) == 0)
+      seen = run();
+    _exit(::write(ends[1], &seen, sizeof seen) == sizeof seen ? 0 : 1);
+  }
+  close(ends[1]);
+  ReadOnlyRun seen;
+  if (child < 0 || read(ends[0], &seen, sizeof seen) != sizeof seen) seen = {};
+  close(ends[0]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  return seen;
 }
 
-TEST(DataFileTest, ReadOnlyWithoutWritesClosesClean) {
-  Folder folder;
-  const std::string path = folder.file({1, 2, 3, 4});
-  chmod(path.c_str(), 0444);
-  DataFile file;
-  ASSERT_TRUE(openForUpdate(file, path));
-  EXPECT_EQ(readByte(file, 4), 4);
-  EXPECT_TRUE(closeFile(file));
+TEST(DataFileTest, ReadOnlyFileRefusesWritesAndStaysUnchanged) {
+  if (geteuid() == 0 && getpwnam("nobody") == nullptr)
+    GTEST_SKIP() << "running as root, and there is no user nobody whom file modes bind";
+  struct Case {
+    const char* what;
+    bool write;
+    CloseOutcome outcome;
+  };
+  const Case cases[] = {{"a write asked", true, CloseOutcome::Refused},
+                        {"only reads", false, CloseOutcome::Written}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Folder folder;
+    const std::string path = folder.file({1, 2, 3, 4});
+    chmod(path.c_str(), 0444);
+    const ReadOnlyRun seen = runOnReadOnlyFile(path, c.write);
+    EXPECT_EQ(seen.state, DataFileState::ReadOnly);
+    EXPECT_EQ(seen.before, 2);
+    EXPECT_FALSE(seen.wrote);
+    EXPECT_EQ(seen.after, 2);
+    EXPECT_EQ(seen.outcome, c.outcome);
+    EXPECT_EQ(sample::readFile(path), (sample::Bytes{1, 2, 3, 4}));
+  }
 }
 
 TEST(DataFileTest, NothingButARegularFileIsOpened) {
@@ -265,7 +310,7 @@ TEST(DataFileTest, NothingButARegularFileIsOpened) {
     EXPECT_EQ(file.state, DataFileState::NotOpen) << c.what;
     EXPECT_EQ(readByte(file, 1), 0) << c.what;
     EXPECT_FALSE(writeByte(file, 1, 1)) << c.what;
-    EXPECT_FALSE(closeFile(file)) << c.what;
+    EXPECT_EQ(closeFile(file), CloseOutcome::Failed) << c.what;
   }
   EXPECT_FALSE(std::filesystem::exists(missing));
 }
@@ -277,8 +322,8 @@ TEST(DataFileTest, OpensOnceAndClosesOnce) {
   ASSERT_TRUE(openForUpdate(file, path));
   EXPECT_FALSE(openForUpdate(file, path));
   EXPECT_EQ(readByte(file, 1), 1);
-  EXPECT_TRUE(closeFile(file));
-  EXPECT_FALSE(closeFile(file));
+  EXPECT_EQ(closeFile(file), CloseOutcome::Written);
+  EXPECT_EQ(closeFile(file), CloseOutcome::Failed);
   EXPECT_EQ(file.state, DataFileState::NotOpen);
 }
 

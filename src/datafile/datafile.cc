@@ -5,6 +5,7 @@
 #include "datafile/datafile.h"
 
 #include <algorithm>
+#include <cassert>
 
 static std::int64_t alignedStart(std::int64_t offset) {
   return offset - offset % kWindowSize;
@@ -61,7 +62,7 @@ bool writeBytes(DataFile& file, std::int32_t position, std::span<const std::uint
     return false;
   }
   const auto length = static_cast<std::int64_t>(bytes.size());
-  if (length == 0 || length > kWindowSize) return length == 0;
+  assert(length > 0 && length <= kWindowSize);
   const std::int64_t offset = std::int64_t{position} - 1;
   // The window holds the bytes as they are, to put back if the write is cut
   // short; the caller has mostly just read them, so this rarely reads.
@@ -91,11 +92,12 @@ bool writeByte(DataFile& file, std::int32_t position, std::uint8_t value) {
   return writeBytes(file, position, std::span(&value, 1));
 }
 
-bool closeFile(DataFile& file) {
-  if (file.state == DataFileState::NotOpen) return false;
+CloseOutcome closeFile(DataFile& file) {
+  if (file.state == DataFileState::NotOpen) return CloseOutcome::Failed;
   if (!closeHandle(file.handle)) file.writeFailed = true;
   file.state = DataFileState::NotOpen;
   file.handle = kNoFileHandle;
   file.windowStart = -1;
-  return !file.writeFailed && !file.writesRefused;
+  if (file.writesRefused) return CloseOutcome::Refused;
+  return file.writeFailed ? CloseOutcome::Failed : CloseOutcome::Written;
 }

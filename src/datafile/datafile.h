@@ -34,6 +34,13 @@ struct DataFile {
   bool writesRefused = false;  // a write was asked of a file open read-only
 };
 
+// How the run's writes went, as closeFile tells it.
+enum class CloseOutcome {
+  Written,  // every byte written reached the file (none may have been asked for)
+  Refused,  // the file was open read-only and a write was asked of it
+  Failed,   // a write or the close failed, or no file was open
+};
+
 // Opens the named file for update. A missing name, or one naming anything but
 // a regular file (a folder, a FIFO, a device), is not opened and nothing is
 // created; a file that cannot be written opens ReadOnly. Returns false and
@@ -47,12 +54,13 @@ std::uint8_t readByte(DataFile& file, std::int32_t position);
 
 // Writes bytes at consecutive positions from `position`, at once and as one
 // unit: if the file cannot take them all, the ones it took are put back as
-// they were. Returns false when the write failed (noted in writeFailed), and
-// writes nothing when the file is not open or is open read-only (noted in
+// they were. A unit is a field's pair or less, far below kWindowSize bytes.
+// Returns false when the write failed (noted in writeFailed), and writes
+// nothing when the file is not open or is open read-only (noted in
 // writesRefused).
 bool writeBytes(DataFile& file, std::int32_t position, std::span<const std::uint8_t> bytes);
 bool writeByte(DataFile& file, std::int32_t position, std::uint8_t value);
 
-// Closes the file; the DataFile is NotOpen afterwards. Returns true only when
-// the file was open and every byte written in the run reached it.
-bool closeFile(DataFile& file);
+// Closes the file; the DataFile is NotOpen afterwards. A refused write
+// outranks a failed one, since nothing was written then.
+CloseOutcome closeFile(DataFile& file);

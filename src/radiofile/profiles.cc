@@ -1,6 +1,5 @@
 // The KPG59D and KPG44D file profiles: where each kind of file keeps its
-// tables, how a KPG44D header tells its version and low-band deck, and the
-// report that ends a conversion.
+// tables, and how a KPG44D header tells its version and low-band deck.
 
 #include "radiofile/profiles.h"
 
@@ -24,29 +23,12 @@ static constexpr Kpg44dLayout kKpg44dLayouts[2] = {
     {{6211, 16, 159}, {{16195, 8, 15}, {15939, 8, 15}}, 16169},
 };
 
-// The file is closed before this line is printed, so that it tells what
-// reached the file.
-static void printChangeReport(RunState& run, bool written) {
-  printText(run.fileName);
-  if (run.dataFile.writesRefused) {
-    printLine(" cannot be written; no change was made.");
-    run.exitStatus = 1;
-  } else if (!written) {
-    printLine(" could not be written completely; it may be partly updated.");
-    run.exitStatus = 1;
-  } else {
-    printText(" has been updated.");
-    printNumber(static_cast<float>(run.changeCount), false);
-    printLine("Change(s) made.");
-  }
-}
-
 void runKpg59dProfile(RunState& run) {
   if (run.signature != kKpg59dSignature) return;
   printLine("Detected saved file created with KPG59D for model TK-6110/TK190.");
   convertRegion(run.dataFile, kKpg59dChannels, run.changeCount, run.fileHandled);
   convertRegion(run.dataFile, kKpg59dTests, run.changeCount, run.fileHandled);
-  printChangeReport(run, closeFile(run.dataFile));
+  run.tablesConverted = true;
 }
 
 // 1 for the mark "01", 2 for "2.", 0 for any other.
@@ -78,8 +60,8 @@ void runKpg44dProfile(RunState& run) {
     const Kpg44dLayout& layout = kKpg44dLayouts[version - 1];
     convertRegion(run.dataFile, layout.channels, run.changeCount, run.fileHandled);
     convertRegion(run.dataFile, layout.deckTests[deck - 1], run.changeCount, run.fileHandled);
+    run.tablesConverted = true;
   }
-  const bool written = closeFile(run.dataFile);
 
   printBlankLine();
   if (version != 0) {
@@ -96,6 +78,5 @@ void runKpg44dProfile(RunState& run) {
     printNumber(static_cast<float>(deck), true);
   }
   printBlankLine();
-  if (run.fileHandled) printChangeReport(run, written);
   if (deck == 0) run.fileHandled = true;
 }

@@ -1,5 +1,7 @@
 // The two file profiles. Each acts only on a file whose signature is its own:
-// "59" for KPG59D, "44" for KPG44D.
+// "59" for KPG59D, "44" for KPG44D. A profile prints what it found and
+// converts the file's tables; the run driver then closes the file and tells
+// how the writes went.
 
 #pragma once
 

@@ -22,6 +22,23 @@ static void printBanner() {
   printBlankLine();
 }
 
+// The change report. The file is closed before it is printed, so that it
+// tells what reached the file. Gives the exit status.
+static int printChangeReport(const RunState& run, CloseOutcome outcome) {
+  printText(run.fileName);
+  switch (outcome) {
+    case CloseOutcome::Refused: printLine(" cannot be written; no change was made."); return 1;
+    case CloseOutcome::Failed:
+      printLine(" could not be written completely; it may be partly updated.");
+      return 1;
+    case CloseOutcome::Written: break;
+  }
+  printText(" has been updated.");
+  printNumber(static_cast<float>(run.changeCount), false);
+  printLine("Change(s) made.");
+  return 0;
+}
+
 bool passesDatGate(const std::string& fileName) {
   return !fileName.empty() && textEquals(upperCase(lastChars(fileName, 3)), "DAT");
 }
@@ -42,7 +59,8 @@ int runConversion(const std::string& commandLineTail) {
   run.signature = {readByte(run.dataFile, 4), readByte(run.dataFile, 5)};
   runKpg59dProfile(run);
   runKpg44dProfile(run);
+  const CloseOutcome outcome = closeFile(run.dataFile);
+  if (run.tablesConverted) return printChangeReport(run, outcome);
   if (!run.fileHandled) printLine(" This file is not a valid KPG59D/KPG44D file.");
-  closeFile(run.dataFile);
-  return run.exitStatus;
+  return 0;
 }

@@ -19,6 +19,6 @@ struct RunState {
   DataFile dataFile;
   Signature signature{0, 0};
   ChangeCount changeCount = 0;
-  bool fileHandled = false;  // a profile dealt with the file: no invalid-file verdict
-  int exitStatus = 0;        // 1 once the run has reported that the file was not written
+  bool fileHandled = false;      // a profile dealt with the file: no invalid-file verdict
+  bool tablesConverted = false;  // a profile walked its tables: the change report is due
 };
