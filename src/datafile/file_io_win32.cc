@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "datafile/device_names.h"
 #include "datafile/file_io.h"
 
 static HANDLE asHandle(FileHandle handle) {
@@ -26,32 +27,6 @@ static std::wstring wideName(const std::string& name, NameSource source) {
   return wide;
 }
 
-static bool isPortDigit(wchar_t c) {
-  // Windows also takes the superscript digits one to three as port numbers.
-  return (c >= L'0' && c <= L'9') || c == L'\u00B9' || c == L'\u00B2' || c == L'\u00B3';
-}
-
-// CON, PRN, AUX, NUL, COM0-9 and LPT0-9 name devices in every folder and
-// with any extension ("NUL.DAT"), as do the \\.\ and \\?\ device paths and a
-// name such as "COM1:DAT". Opening a port can act on it, so such names are
-// refused before any open.
-static bool namesDevice(std::wstring_view name) {
-  if (name.starts_with(L"\\\\.\\") || name.starts_with(L"\\\\?\\") || name.starts_with(L"//./"))
-    return true;
-  const std::size_t slash = name.find_last_of(L"\\/");
-  std::wstring_view base = slash == std::wstring_view::npos ? name : name.substr(slash + 1);
-  if (base.size() >= 2 && base[1] == L':') base.remove_prefix(2);  // a drive, as in C:NUL
-  base = base.substr(0, base.find_first_of(L".:"));
-  while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
-  std::wstring upper;
-  for (const wchar_t c : base) upper += c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c;
-  if (upper == L"CON" || upper == L"PRN" || upper == L"AUX" || upper == L"NUL" ||
-      upper == L"CONIN$" || upper == L"CONOUT$")
-    return true;
-  return upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT")) &&
-         isPortDigit(upper[3]);
-}
-
 static HANDLE openFile(const std::wstring& name, DWORD access) {
   return CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -60,7 +35,8 @@ static HANDLE openFile(const std::wstring& name, DWORD access) {
 OpenedFile openRegularFile(const std::string& name, NameSource source) {
   OpenedFile opened;
   const std::wstring wide = wideName(name, source);
-  if (wide.empty() || namesDevice(wide)) return opened;
+  // Opening a port can act on it, so a device name is refused before any open.
+  if (wide.empty() || namesDevice(std::u16string(wide.begin(), wide.end()))) return opened;
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return opened;

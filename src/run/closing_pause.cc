@@ -6,3 +6,10 @@
 bool needsClosingPause(const ConsoleFacts& facts) {
   return facts.onlyProcess && facts.inputIsConsole && facts.outputIsConsole;
 }
+
+bool closesWindow(const ConsoleKeyEvent& event) {
+  ConsoleKeyState state;
+  const KeyAction action = consoleKey(state, event).action;
+  return action == KeyAction::Enter || action == KeyAction::Escape ||
+         (event.keyDown && event.character == 3);
+}

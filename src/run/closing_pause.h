@@ -7,6 +7,8 @@
 
 #include <string_view>
 
+#include "console/console_keys.h"
+
 inline constexpr std::string_view kClosingPauseLine = "Press Enter to close this window.";
 
 // What the platform knows about the console when the run is over.
@@ -20,6 +22,10 @@ struct ConsoleFacts {
 // own, with the user at both ends of it. A command prompt, or either stream
 // redirected, needs no pause.
 bool needsClosingPause(const ConsoleFacts& facts);
+
+// Whether a key event closes the window: Enter, Esc or Ctrl+C, taken as
+// the typed line takes keys.
+bool closesWindow(const ConsoleKeyEvent& event);
 
 // Called once the run is over, before the process exits: on Windows, when
 // needsClosingPause holds, prints kClosingPauseLine and waits for Enter, Esc

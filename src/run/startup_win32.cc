@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "console/console_keys_win32.h"
 #include "console/console_output.h"
 #include "run/closing_pause.h"
 #include "run/startup.h"
@@ -28,11 +29,6 @@ static ConsoleFacts consoleFacts() {
   return facts;
 }
 
-static bool closesWindow(const KEY_EVENT_RECORD& key) {
-  return key.bKeyDown && (key.wVirtualKeyCode == VK_RETURN || key.wVirtualKeyCode == VK_ESCAPE ||
-                          key.uChar.UnicodeChar == 3);  // Ctrl+C
-}
-
 void closingPause() {
   if (!needsClosingPause(consoleFacts())) return;
   printLine(kClosingPauseLine);
@@ -48,7 +44,8 @@ void closingPause() {
     INPUT_RECORD record;
     DWORD got = 0;
     if (!ReadConsoleInputW(input, &record, 1, &got) || got != 1) break;
-    if (record.EventType == KEY_EVENT && closesWindow(record.Event.KeyEvent)) break;
+    if (record.EventType == KEY_EVENT && closesWindow(consoleKeyEventOf(record.Event.KeyEvent)))
+      break;
   }
   SetConsoleMode(input, savedMode);
 }

@@ -1,0 +1,90 @@
+// The Windows console's key events: by the character they carry first, by
+// the virtual key only for keys that carry none.
+
+#include "console/console_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using A = KeyAction;
+
+ConsoleKeyEvent down(std::uint16_t virtualKey, char16_t character, bool alt = false) {
+  return {virtualKey, character, true, alt};
+}
+
+ConsoleKeyEvent up(std::uint16_t virtualKey, char16_t character) {
+  return {virtualKey, character, false, false};
+}
+
+TEST(ConsoleKeysTest, EventsToKeys) {
+  struct Case {
+    const char* what;
+    std::vector<ConsoleKeyEvent> events;  // the key is the last one's
+    KeyAction action;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {"a letter", {down('A', u'a')}, A::Insert, u"a"},
+      {"'.', whose virtual key is no Delete", {down(0xBE, u'.')}, A::Insert, u"."},
+      {"a letter whose code is Delete's", {down(kVirtualKeyDelete, u'x')}, A::Insert, u"x"},
+      {"Backspace", {down(0x08, 8)}, A::Backspace, u""},
+      {"Ctrl+H", {down('H', 8)}, A::Backspace, u""},
+      {"Ctrl+I", {down('I', 9)}, A::Tab, u""},
+      {"Ctrl+[", {down(0xDB, 27)}, A::Escape, u""},
+      {"Ctrl+J", {down('J', 10)}, A::Enter, u""},
+      {"Ctrl+M", {down('M', 13)}, A::Enter, u""},
+      {"Ctrl+Backspace types 127", {down(0x08, 127)}, A::Insert, u"\u007f"},
+      {"Ctrl+Z", {down('Z', 26)}, A::Nothing, u""},
+      {"Ctrl+C, if it comes", {down('C', 3)}, A::Nothing, u""},
+      {"Left", {down(kVirtualKeyLeft, 0)}, A::Left, u""},
+      {"Right", {down(kVirtualKeyRight, 0)}, A::Right, u""},
+      {"Up", {down(kVirtualKeyUp, 0)}, A::Up, u""},
+      {"Down", {down(kVirtualKeyDown, 0)}, A::Down, u""},
+      {"Home", {down(kVirtualKeyHome, 0)}, A::Home, u""},
+      {"End", {down(kVirtualKeyEnd, 0)}, A::End, u""},
+      {"Delete", {down(kVirtualKeyDelete, 0)}, A::Delete, u""},
+      // As Wine's console on a terminal gives them.
+      {"Esc with no character", {down(kVirtualKeyEscape, 0)}, A::Escape, u""},
+      {"Enter with no character", {down(kVirtualKeyEnter, 0)}, A::Enter, u""},
+      {"Backspace with no character", {down(kVirtualKeyBackspace, 0)}, A::Backspace, u""},
+      {"Tab with no character", {down(kVirtualKeyTab, 0)}, A::Tab, u""},
+      {"Insert, F1 and Shift", {down(0x2D, 0), down(0x70, 0), down(0x10, 0)}, A::Nothing, u""},
+      {"a key's release", {up('A', u'a')}, A::Nothing, u""},
+      // Alt+0233: the keypad digits make no key, not even as Insert and Down
+      // with Num Lock off; the character comes as Alt is let go.
+      {"an Alt code's digits",
+       {down(kVirtualKeyAlt, 0, true), down(0x60, 0, true), down(0x2D, 0, true),
+        down(kVirtualKeyDown, 0, true)},
+       A::Nothing,
+       u""},
+      {"an Alt code's character",
+       {down(0x62, 0, true), up(kVirtualKeyAlt, u'\u00e9')},
+       A::Insert,
+       u"\u00e9"},
+      {"Alt let go alone", {up(kVirtualKeyAlt, 0)}, A::Nothing, u""},
+      {"an Alt chord", {down('F', u'f', true)}, A::Nothing, u""},
+      {"a character outside the plane, in two halves",
+       {down(0, 0xD83D), down(0, 0xDCFB)},
+       A::Insert,
+       u"\U0001F4FB"},
+      {"its first half alone", {down(0, 0xD83D)}, A::Nothing, u""},
+      {"a second half alone", {down(0, 0xDCFB)}, A::Nothing, u""},
+      {"a key between the halves",
+       {down(0, 0xD83D), down('A', u'a'), down(0, 0xDCFB)},
+       A::Nothing,
+       u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConsoleKeyState state;
+    ConsoleKey key;
+    for (const ConsoleKeyEvent& event : c.events) key = consoleKey(state, event);
+    EXPECT_EQ(key.action, c.action);
+    EXPECT_EQ(key.text, c.text);
+  }
+}
+
+}  // namespace
