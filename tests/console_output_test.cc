@@ -1,6 +1,7 @@
 // Number formatting of the console output.
 
 #include "console/console_output.h"
+#include "console/terminal_posix.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -31,6 +32,18 @@ TEST(ConsoleOutputTest, FormatNumber) {
   for (const Case& c : cases) EXPECT_EQ(formatNumber(c.value), c.text) << c.value;
 }
 
+TEST(ConsoleOutputTest, WindowModeForAConsoleOfTwoByTwoOrOfNoSize) {
+  struct Case {
+    int columns, rows;
+    OutputMode mode;
+  };
+  const Case cases[] = {{80, 25, OutputMode::Window}, {2, 2, OutputMode::Window},
+                        {1, 25, OutputMode::Stream},  {80, 1, OutputMode::Stream},
+                        {0, 0, OutputMode::Window},   {0, 25, OutputMode::Stream}};
+  for (const Case& c : cases)
+    EXPECT_EQ(outputModeForSize(c.columns, c.rows), c.mode) << c.columns << "x" << c.rows;
+}
+
 // Standard output left non-blocking on a full pipe: the write waits for room
 // and drops nothing.
 TEST(ConsoleOutputTest, NonBlockingOutputIsWaitedFor) {
@@ -50,7 +63,7 @@ TEST(ConsoleOutputTest, NonBlockingOutputIsWaitedFor) {
   const int savedOutput = dup(STDOUT_FILENO);
   dup2(ends[1], STDOUT_FILENO);
   close(ends[1]);
-  writeUnwrapped("XY");
+  writeToTerminal("XY");
   dup2(savedOutput, STDOUT_FILENO);
   close(savedOutput);
   reader.join();

@@ -1,14 +1,17 @@
 // Console input on Windows: key events from the console, turned into the
-// editor's keys by virtual-key code, and the typed line drawn with the
-// console's cursor. Processed input stays on, so Ctrl+C ends the process
-// through the system's own handling.
+// editor's keys by console_keys, and the typed line drawn where
+// line_drawing's drawOnConsole says. Processed input stays on, so Ctrl+C ends
+// the process through the system's own handling.
 
 #include <windows.h>
 
 #include <string>
 
 #include "console/console_input.h"
+#include "console/console_keys.h"
+#include "console/console_keys_win32.h"
 #include "console/console_output.h"
+#include "console/line_drawing.h"
 #include "console/line_editor.h"
 
 static HANDLE input() {
@@ -41,81 +44,46 @@ void showPrompt(std::string_view prompt) {
   printText("? ");
 }
 
-// The character of a key event in the console's input code page.
-static std::string characterOf(const KEY_EVENT_RECORD& event) {
-  const wchar_t wide = event.uChar.UnicodeChar;
-  if (wide < 32) return {};
+// A typed character in the console's input code page; none where the code
+// page has no such character.
+static EditKey editKeyOf(const ConsoleKey& key) {
+  if (key.action != KeyAction::Insert) return {key.action, {}};
+  const std::wstring wide(key.text.begin(), key.text.end());
   char bytes[8];
   BOOL lossy = FALSE;
   const UINT codePage = GetConsoleCP();
-  const int length = WideCharToMultiByte(codePage, 0, &wide, 1, bytes, sizeof bytes, nullptr,
-                                         codePage == CP_UTF8 ? nullptr : &lossy);
-  if (length <= 0 || lossy) return {};
-  return std::string(bytes, static_cast<std::size_t>(length));
+  const int length =
+      WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes,
+                          sizeof bytes, nullptr, codePage == CP_UTF8 ? nullptr : &lossy);
+  if (length <= 0 || lossy) return {KeyAction::Nothing, {}};
+  return {KeyAction::Insert, std::string(bytes, static_cast<std::size_t>(length))};
 }
 
-static EditKey keyOf(const KEY_EVENT_RECORD& event) {
-  switch (event.wVirtualKeyCode) {
-    case VK_ESCAPE: return {KeyAction::Escape, {}};
-    case VK_DELETE: return {KeyAction::Delete, {}};
-    case VK_HOME: return {KeyAction::Home, {}};
-    case VK_END: return {KeyAction::End, {}};
-    case VK_LEFT: return {KeyAction::Left, {}};
-    case VK_RIGHT: return {KeyAction::Right, {}};
-    case VK_UP: return {KeyAction::Up, {}};
-    case VK_DOWN: return {KeyAction::Down, {}};
-    case VK_RETURN: return {KeyAction::Enter, {}};
-    case VK_BACK: return {KeyAction::Backspace, {}};
-    case VK_TAB: return {KeyAction::Tab, {}};
-    default: break;
+static CONSOLE_SCREEN_BUFFER_INFO screenInfo() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(output(), &info)) {
+    info = CONSOLE_SCREEN_BUFFER_INFO{};
+    info.dwSize = {80, 25};
+    info.srWindow = {0, 0, 79, 24};
   }
-  const std::string text = characterOf(event);
-  if (text.empty()) return {KeyAction::Nothing, {}};
-  return {KeyAction::Insert, text};
+  return info;
 }
 
-namespace {
-// Where the typed text began, and how many cells the last drawing covered.
-struct Drawing {
-  COORD start{};
-  std::size_t drawnCells = 0;
-};
-}  // namespace
-
-// Up and Down step by the window's width, which is less than the buffer's
-// where the buffer is wider than the window; text still wraps at the buffer.
-static std::size_t windowWidth() {
-  CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(output(), &info)) return 80;
-  return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+static COORD coordOf(const CellPlace& place) {
+  return COORD{static_cast<SHORT>(place.column), static_cast<SHORT>(place.row)};
 }
 
-static void writeCells(const std::string& text) {
-  DWORD put = 0;
-  if (!text.empty())
-    WriteConsoleA(output(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
-}
-
-// Rewrites the text from where it began, blanks what the last drawing left
-// beyond it, and puts the cursor at the insertion point. The console may
-// scroll while writing; the start row is worked out again from where the
-// cursor ended.
-static void redraw(const LineEditor& editor, Drawing& drawing) {
-  const std::size_t width = static_cast<std::size_t>(consoleWidth());
-  const std::size_t cells = characterCount(editor, editor.line.size());
-  SetConsoleCursorPosition(output(), drawing.start);
-  const std::size_t blanks = drawing.drawnCells > cells ? drawing.drawnCells - cells : 0;
-  writeCells(editor.line + std::string(blanks, ' '));
-  drawing.drawnCells = cells;
-
-  CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(output(), &info)) return;
-  const std::size_t end = static_cast<std::size_t>(drawing.start.X) + cells + blanks;
-  drawing.start.Y = static_cast<SHORT>(info.dwCursorPosition.Y - static_cast<SHORT>(end / width));
-  const std::size_t point =
-      static_cast<std::size_t>(drawing.start.X) + characterCount(editor, editor.point);
-  SetConsoleCursorPosition(output(), COORD{static_cast<SHORT>(point % width),
-                                           static_cast<SHORT>(drawing.start.Y + point / width)});
+static void redraw(const LineEditor& editor, LineDrawing& drawing) {
+  const CONSOLE_SCREEN_BUFFER_INFO info = screenInfo();
+  const ConsoleDrawing plan =
+      drawOnConsole(drawing, editor, static_cast<std::size_t>(info.dwSize.X),
+                    static_cast<std::size_t>(info.dwSize.Y));
+  if (!plan.text.empty()) {
+    SetConsoleCursorPosition(output(), coordOf(plan.writeAt));
+    DWORD put = 0;
+    WriteConsoleA(output(), plan.text.data(), static_cast<DWORD>(plan.text.size()), &put, nullptr);
+  }
+  SetConsoleCursorPosition(output(), coordOf(plan.cursor));
 }
 
 std::string editConsoleLine() {
@@ -127,24 +95,27 @@ std::string editConsoleLine() {
   const bool drawn = outputMode() == OutputMode::Window;
   LineEditor editor;
   editor.utf8 = consoleIsUtf8();
-  Drawing drawing;
-  CONSOLE_SCREEN_BUFFER_INFO info;
-  if (drawn && GetConsoleScreenBufferInfo(output(), &info)) drawing.start = info.dwCursorPosition;
+  LineDrawing drawing;
+  drawing.shown.utf8 = editor.utf8;
+  const CONSOLE_SCREEN_BUFFER_INFO start = screenInfo();
+  drawing.startColumn = static_cast<std::size_t>(start.dwCursorPosition.X);
+  drawing.startRow = start.dwCursorPosition.Y;
 
+  ConsoleKeyState keys;
   for (bool finished = false; !finished;) {
     INPUT_RECORD record;
     DWORD got = 0;
     if (!ReadConsoleInputW(input(), &record, 1, &got) || got != 1) break;
-    if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) continue;
-    const EditKey key = keyOf(record.Event.KeyEvent);
-    const std::size_t width = windowWidth();
+    if (record.EventType != KEY_EVENT) continue;
+    const EditKey key = editKeyOf(consoleKey(keys, consoleKeyEventOf(record.Event.KeyEvent)));
+    // Up and Down step by the window's width, which is less than the
+    // buffer's where the buffer is wider than the window.
+    const SMALL_RECT window = screenInfo().srWindow;
+    const auto width = static_cast<std::size_t>(window.Right - window.Left + 1);
     for (WORD i = 0; i < record.Event.KeyEvent.wRepeatCount && !finished; ++i) {
       const EditOutcome outcome = applyKey(editor, key, width);
       if (outcome == EditOutcome::Beep) Beep(1000, 250);
-      if (outcome == EditOutcome::Finished) {
-        editor.point = editor.line.size();
-        finished = true;
-      }
+      finished = outcome == EditOutcome::Finished;
     }
     if (drawn) redraw(editor, drawing);
   }

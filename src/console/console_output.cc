@@ -24,6 +24,11 @@ void printNumber(float value, bool endLine) {
   if (endLine) consoleWrite(kLineEnd);
 }
 
+OutputMode outputModeForSize(int columns, int rows) {
+  if (columns == 0 && rows == 0) return OutputMode::Window;
+  return columns > 1 && rows > 1 ? OutputMode::Window : OutputMode::Stream;
+}
+
 std::string formatNumber(float value) {
   char digits[32];
   const int length = std::snprintf(digits, sizeof digits, "%.7g", static_cast<double>(value));

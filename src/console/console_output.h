@@ -15,17 +15,14 @@ enum class OutputMode { Window, Stream };
 
 OutputMode outputMode();
 
-// Writes the bytes as they are. In Window mode a row that fills the width
-// moves the cursor on to the next row, as a console does. Defined by the
-// platform file, like the three calls after it.
+// The mode of a console or terminal that tells this size: 0 by 0 is a
+// terminal that tells none.
+OutputMode outputModeForSize(int columns, int rows);
+
+// Writes the bytes as they are; the console or terminal wraps a row that
+// fills its width by itself. Defined by the platform file, like the three
+// calls after it.
 void consoleWrite(std::string_view bytes);
-
-// POSIX terminals only (console_output_posix.cc): the bytes as they are,
-// cursor sequences included, with no row end added and no column tracked.
-void writeUnwrapped(std::string_view bytes);
-
-// Window mode: the column, from 0, where the next character will be drawn.
-int consoleCursorColumn();
 
 // The console's width in columns; 80 when it cannot be told.
 int consoleWidth();

@@ -20,10 +20,8 @@ static OutputMode decideOutputMode() {
   if (GetConsoleMode(input, &inputMode)) SetConsoleMode(input, inputMode | ENABLE_PROCESSED_INPUT);
 
   CONSOLE_SCREEN_BUFFER_INFO info;
-  if (GetConsoleScreenBufferInfo(output(), &info) && info.dwSize.X > 1 &&
-      info.srWindow.Bottom - info.srWindow.Top + 1 > 1)
-    return OutputMode::Window;
-  return OutputMode::Stream;
+  if (!GetConsoleScreenBufferInfo(output(), &info)) return OutputMode::Stream;
+  return outputModeForSize(info.dwSize.X, info.srWindow.Bottom - info.srWindow.Top + 1);
 }
 
 OutputMode outputMode() {
@@ -42,10 +40,6 @@ static CONSOLE_SCREEN_BUFFER_INFO screenInfo() {
     info.wAttributes = kLightGreyOnBlack;
   }
   return info;
-}
-
-int consoleCursorColumn() {
-  return outputMode() == OutputMode::Window ? screenInfo().dwCursorPosition.X : 0;
 }
 
 int consoleWidth() {
