@@ -96,9 +96,21 @@ TEST(ParseTextFieldTest, RedirectedStreamRulesAndWhatStaysUnread) {
   }
 }
 
-TEST(ParseTextFieldTest, TypedLineKeepsCrLfAsTwoCharacters) {
-  // The text-mode translation is for redirected input only.
-  EXPECT_EQ(fromLine("\"A\"\r\r"), "A");
+// The text-mode rules are for redirected input only: in a typed line 0x1A is
+// a character like any other.
+TEST(ParseTextFieldTest, TextModeIsForRedirectedInputOnly) {
+  struct Case {
+    std::string bytes, fromLine, fromStream;
+  };
+  const Case cases[] = {
+      {"MY\x1A.DAT", "MY\x1A.DAT", "MY"},
+      {"\"A\x1A B\"", "A\x1A B", "A"},
+      {"\x1A", "\x1A", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fromLine(c.bytes), c.fromLine) << '"' << c.bytes << '"';
+    EXPECT_EQ(fromStream(c.bytes).first, c.fromStream) << '"' << c.bytes << '"';
+  }
 }
 
 // Standard input left non-blocking by an earlier program: the read waits for

@@ -48,7 +48,8 @@ TEST(LineEditorTest, KeyTable) {
       {"nothing", text("A") + std::vector{k(A::Nothing)}, "A", 1},
       {"interrupt is the caller's", text("AB") + std::vector{k(A::Left), k(A::Interrupt)}, "AB", 1},
       {"bytes 128-255", text("\xe9\xff"), "\xe9\xff", 2},
-      {"enter keeps the point", text("AB") + std::vector{k(A::Left), k(A::Enter)}, "AB", 1},
+      {"enter puts the point at the end", text("AB") + std::vector{k(A::Left), k(A::Enter)}, "AB",
+       2},
   };
   for (const Case& c : cases) {
     const LineEditor editor = type(c.keys);
@@ -149,6 +150,49 @@ TEST(LineEditorTest, BytesOutsideUtf8AreCharactersOfOneByte) {
     EXPECT_EQ(editor.point, c.point) << c.what;
     EXPECT_EQ(characterCount(editor, editor.line.size()), c.characters) << c.what;
   }
+}
+
+// A line that a terminal in its own line mode gave: bytes below 32 never stay.
+TEST(LineEditorTest, LineEditedByTheTerminalGoesThroughTheKeyTable) {
+  struct Case {
+    std::string bytes;
+    bool utf8;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"RADIO.DAT", false, "RADIO.DAT"},
+      {"AB\t.DAT", false, "AB      .DAT"},
+      {"\t", false, std::string(8, ' ')},
+      {"R\x1b"
+       "A\x01\x07\rDIO.DAT",
+       false, "RADIO.DAT"},
+      {"\xc3\xa9\t", true, "\xc3\xa9       "},
+      {"\xc3\xa9\t", false, "\xc3\xa9      "},
+      {"\x7f\xff", false, "\x7f\xff"},
+  };
+  for (const Case& c : cases) {
+    LineEditor editor;
+    editor.utf8 = c.utf8;
+    takeEditedLine(editor, c.bytes);
+    EXPECT_EQ(editor.line, c.line) << '"' << c.bytes << '"';
+  }
+}
+
+TEST(LineEditorTest, Utf8WhereTheLocaleSaysSoOrNamesNoCharacterSet) {
+  struct Case {
+    const char* locale;
+    const char* codeset;
+    bool utf8;
+  };
+  const Case cases[] = {
+      {"C.UTF-8", "UTF-8", true},
+      {"en_US.UTF-8", "UTF-8", true},
+      {"C", "ANSI_X3.4-1968", true},
+      {"POSIX", "ANSI_X3.4-1968", true},
+      {"en_US.ISO-8859-1", "ISO-8859-1", false},
+      {"de_DE@euro", "ISO-8859-15", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(charactersAreUtf8(c.locale, c.codeset), c.utf8) << c.locale;
 }
 
 TEST(LineEditorTest, Outcomes) {

@@ -39,7 +39,7 @@ static std::size_t previousBoundary(const LineEditor& editor, std::size_t at) {
   return at == 0 ? 0 : startOfCharacterAt(editor, at - 1);
 }
 
-static std::size_t nextBoundary(const LineEditor& editor, std::size_t at) {
+std::size_t nextCharacter(const LineEditor& editor, std::size_t at) {
   if (at >= editor.line.size()) return editor.line.size();
   return at + characterLength(editor, at);
 }
@@ -50,7 +50,7 @@ static std::size_t stepCharacters(const LineEditor& editor, std::size_t at, std:
                                   bool forward) {
   std::size_t to = at;
   for (std::size_t i = 0; i < steps; ++i) {
-    const std::size_t next = forward ? nextBoundary(editor, to) : previousBoundary(editor, to);
+    const std::size_t next = forward ? nextCharacter(editor, to) : previousBoundary(editor, to);
     if (next == to) return at;
     to = next;
   }
@@ -59,7 +59,7 @@ static std::size_t stepCharacters(const LineEditor& editor, std::size_t at, std:
 
 std::size_t characterCount(const LineEditor& editor, std::size_t from, std::size_t to) {
   std::size_t count = 0;
-  for (std::size_t at = from; at < to && at < editor.line.size(); at = nextBoundary(editor, at))
+  for (std::size_t at = from; at < to && at < editor.line.size(); at = nextCharacter(editor, at))
     ++count;
   return count;
 }
@@ -72,7 +72,7 @@ std::size_t characterCount(const LineEditor& editor, std::size_t bytes) {
 // sequence; the point then goes after it, where the typed character ends.
 static void keepPointOnBoundary(LineEditor& editor) {
   const std::size_t start = startOfCharacterAt(editor, editor.point);
-  if (start != editor.point) editor.point = nextBoundary(editor, start);
+  if (start != editor.point) editor.point = nextCharacter(editor, start);
 }
 
 static bool isInsertable(std::string_view text) {
@@ -104,7 +104,7 @@ EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width) 
     }
     case KeyAction::Delete:
       if (editor.point == editor.line.size()) return EditOutcome::Beep;
-      editor.line.erase(editor.point, nextBoundary(editor, editor.point) - editor.point);
+      editor.line.erase(editor.point, nextCharacter(editor, editor.point) - editor.point);
       break;
     case KeyAction::Escape:
       editor.line.clear();
@@ -113,17 +113,30 @@ EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width) 
     case KeyAction::Home: editor.point = 0; break;
     case KeyAction::End: editor.point = editor.line.size(); break;
     case KeyAction::Left: editor.point = previousBoundary(editor, editor.point); break;
-    case KeyAction::Right: editor.point = nextBoundary(editor, editor.point); break;
+    case KeyAction::Right: editor.point = nextCharacter(editor, editor.point); break;
     case KeyAction::Up:
     case KeyAction::Down:
       if (width > 0)
         editor.point = stepCharacters(editor, editor.point, width, key.action == KeyAction::Down);
       break;
-    case KeyAction::Enter: return EditOutcome::Finished;
+    case KeyAction::Enter: editor.point = editor.line.size(); return EditOutcome::Finished;
     case KeyAction::Interrupt:
     case KeyAction::HangUp:
     case KeyAction::Nothing: break;
   }
   keepPointOnBoundary(editor);
   return EditOutcome::Continue;
+}
+
+void takeEditedLine(LineEditor& editor, std::string_view bytes) {
+  for (const char c : bytes) {
+    if (c == '\t')
+      applyKey(editor, EditKey{KeyAction::Tab, {}}, 0);
+    else if (static_cast<unsigned char>(c) >= 32)
+      applyKey(editor, EditKey{KeyAction::Insert, std::string(1, c)}, 0);
+  }
+}
+
+bool charactersAreUtf8(std::string_view localeName, std::string_view codeset) {
+  return codeset == "UTF-8" || localeName == "C" || localeName == "POSIX";
 }

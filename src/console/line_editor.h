@@ -1,7 +1,7 @@
 // The line editor's core: the line, the insertion point and what each key
-// does to them. No terminal calls here, so tests drive it directly; key
-// decoding lives in key_decoder.h (terminals) or the Windows console input
-// file, drawing in the platform's console input file.
+// does to them. No terminal calls here, so tests drive it directly; keys come
+// from key_decoder.h (terminals) or console_keys.h (the Windows console), and
+// line_drawing.h draws the line.
 //
 // The line holds bytes of the console's code page. Where that is UTF-8, a
 // whole multi-byte sequence is one character and any other byte is a
@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 enum class KeyAction {
   Insert,  // the key's character, in `text`
@@ -47,8 +48,20 @@ struct LineEditor {
 enum class EditOutcome { Continue, Beep, Finished };
 
 // Applies one key. `width` is the console's width in columns, the step of
-// Up and Down.
+// Up and Down. Enter finishes the line with the point after its last
+// character, where the cursor goes.
 EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width);
+
+// A line that the terminal has already edited in its own line mode, taken
+// through the key table: characters inserted, Tab expanded, every other byte
+// below 32 dropped.
+void takeEditedLine(LineEditor& editor, std::string_view bytes);
+
+// Whether a console's bytes are taken as UTF-8: where its locale's character
+// set is UTF-8, and where the locale names none of its own (C, POSIX), since
+// a terminal there is most often UTF-8 and a valid sequence is rarely
+// anything else. A single-byte locale keeps one byte a character.
+bool charactersAreUtf8(std::string_view localeName, std::string_view codeset);
 
 // The number of characters in the first `bytes` bytes of the line.
 std::size_t characterCount(const LineEditor& editor, std::size_t bytes);
@@ -58,6 +71,10 @@ std::size_t characterCount(const LineEditor& editor, std::size_t from, std::size
 
 // Whether the byte index `at` stands between two characters (or at an end).
 bool isCharacterBoundary(const LineEditor& editor, std::size_t at);
+
+// The byte index of the character after the one at `at` (a boundary); the
+// line's end at its end.
+std::size_t nextCharacter(const LineEditor& editor, std::size_t at);
 
 // The length a UTF-8 sequence led by `lead` has; 0 for a byte that leads none.
 std::size_t sequenceLength(unsigned char lead);

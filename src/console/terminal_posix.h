@@ -1,0 +1,48 @@
+// What the POSIX console files share: the terminal's own writes and the
+// column they leave (console_output_posix.cc), and the session of the typed
+// line (terminal_session_posix.cc): raw mode, entered once and put back on
+// every way out, the signal handlers that put it back, and the resume after
+// a stop. Nothing here is declared for Windows.
+
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// TERM=dumb (an editor's shell buffer, some serial terminals) takes no
+// escape sequence at all.
+bool terminalIsDumb();
+
+// Writes the bytes to standard output as they are, cursor sequences
+// included, waiting for room where the output was left non-blocking. Drops
+// the rest when a write fails.
+void writeToTerminal(std::string_view bytes);
+
+// The column where the next character of a text will land, from 0; the
+// terminal holds its cursor at the margin after a full row, and this is 0
+// then, as that next character starts the next row.
+std::size_t terminalCursorColumn();
+
+// Saves the terminal's settings, catches every catchable signal that would
+// end or stop the process so that they are put back first, and enters raw
+// mode when the process is in front of the terminal (in the background it
+// waits for the continue that brings it there). Returns false, changing
+// nothing, when the settings of standard input cannot be read.
+bool beginRawMode();
+
+// Puts the settings and the signals back as they were. Does nothing when no
+// session was begun.
+void endRawMode();
+
+// Ends the process as `signal` does, with the terminal put back first; with
+// `status` where the signal is blocked, as a parent may leave it.
+[[noreturn]] void endBySignal(int signal, int status);
+
+// Waits at most `waitMs` (forever when negative) for input on standard
+// input; stops and SIGCONT are taken only here. Gives 1 when input is ready,
+// 0 when the wait ran out, -1 when a signal cut it short.
+int waitForTerminalInput(int waitMs);
+
+// True once after the process went on in front of the terminal from a stop,
+// with raw mode back: what was on the screen is no longer sure.
+bool takeResumed();
