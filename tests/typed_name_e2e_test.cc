@@ -7,10 +7,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <clocale>
 #include <csignal>
 #include <iostream>
 
 #include "e2e_fixture.h"
+#include "terminal_screen.h"
 
 namespace {
 
@@ -88,9 +91,22 @@ TEST_F(E2eTest, CommandLineNameIsUsedWithoutReadingInput) {
             kBanner + kKpg59dDetected + report("RADIO.DAT", 96));
 }
 
-std::string withoutLineEnds(std::string text) {
-  std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-  return text;
+// The lines of a text that ends each in CR LF, with the blanks at their ends
+// cut, as a terminal's scroll-back gives them.
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    std::string line = text.substr(at, end - at);
+    line.erase(line.find_last_not_of(' ') + 1);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool mentions(const std::vector<std::string>& settings, const std::string& text) {
+  for (const std::string& setting : settings)
+    if (setting.find(text) != std::string::npos) return true;
+  return false;
 }
 
 class TerminalTest : public E2eTest {
@@ -101,20 +117,32 @@ class TerminalTest : public E2eTest {
     if (targetIsWindows()) GTEST_SKIP() << "no Windows console in a pseudo-terminal";
   }
 
-  // Types the keys at the prompt; the name they make must be the one converted.
+  // Types the keys at the prompt; the name they make must be the one
+  // converted. The screen, played on a model terminal of the same width and
+  // its wrapped rows joined, must show the banner, the prompt with the typed
+  // `line` (the name, unless given) and the report on the lines after it.
   void expectTypedName(const std::vector<std::string>& keys, const std::string& name,
-                       TerminalOptions options = {}) {
+                       TerminalOptions options = {}, const std::string& line = {}) {
     const Kpg59dPair file;
     put(name, file.before);
     options.keys = keys;
     const TerminalResult result = runInTerminal(folder.path, options);
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitStatus, 0);
-    // Rows wrap at the terminal's width, and its output processing turns CR LF
-    // into CR CR LF, so the texts are looked for with line ends taken out.
-    const std::string screen = withoutLineEnds(result.output);
-    EXPECT_NE(screen.find(kPrompt), std::string::npos) << screen;
-    EXPECT_NE(screen.find(withoutLineEnds(report(name, 96))), std::string::npos) << screen;
+    TerminalScreen screen;
+    screen.width = options.columns == 0 ? 80 : options.columns;
+    screen.utf8 = !mentions(options.environment, "ISO-8859");
+    play(screen, result.output);
+    EXPECT_TRUE(screen.understood) << result.output;
+    std::vector<std::string> expected = linesOf(kBanner);
+    expected.push_back(kPrompt + (line.empty() ? name : line));
+    expected.back().erase(expected.back().find_last_not_of(' ') + 1);
+    // A terminal in its own line mode echoes Enter, and the tool ends the line too.
+    if (mentions(options.environment, "TERM=dumb")) expected.emplace_back();
+    for (const std::string& after : linesOf(kKpg59dDetected + report(name, 96)))
+      expected.push_back(after);
+    expected.emplace_back();  // the cursor's row
+    EXPECT_EQ(joinedLines(screen), expected) << result.output;
     EXPECT_EQ(contents(name), file.after) << "typed name: " << name;
     EXPECT_TRUE(result.settingsRestored);
     std::filesystem::remove(folder.file(name));
@@ -192,21 +220,48 @@ TEST_F(TerminalTest, UpAndDownMoveByTheTerminalWidth) {
                   "C" + std::string(20, 'b') + "D" + std::string(2, 'b') + ".DAT", options);
 }
 
+// In a UTF-8 locale, and in one that names no character set (C, POSIX),
+// whose terminal is most often UTF-8, a UTF-8 character is edited whole; in a
+// single-byte locale each byte is a character.
 TEST_F(TerminalTest, Utf8CharactersAreEditedWhole) {
-  TerminalOptions options;
-  options.environment = {"LC_ALL=C.UTF-8"};
-  // Left over .DAT and over the two-byte é: the x goes before it, not inside.
-  expectTypedName({"\xc3\xa9.DAT" + times(5, kLeft) + "x\r"}, "x\xc3\xa9.DAT", options);
-  expectTypedName({"A\xe2\x82\xac\x7f"
-                   "B.DAT\r"},
-                  "AB.DAT", options);
+  struct Case {
+    const char* locale;
+    std::string leftInserted, backspaced;  // the names that the two typings give
+  };
+  const Case cases[] = {
+      {"C.UTF-8", "x\xc3\xa9.DAT", "AB.DAT"},
+      {"C", "x\xc3\xa9.DAT", "AB.DAT"},
+      {"POSIX", "x\xc3\xa9.DAT", "AB.DAT"},
+      {"en_US.ISO-8859-1", "\xc3x\xa9.DAT",
+       "A\xe2\x82"
+       "B.DAT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.locale);
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    const bool installed = std::setlocale(LC_CTYPE, c.locale) != nullptr;
+    std::setlocale(LC_CTYPE, saved.c_str());
+    if (!installed) {
+      std::cout << "[ skipped  ] the locale " << c.locale << " is not installed\n";
+      continue;
+    }
+    TerminalOptions options;
+    options.environment = {std::string("LC_ALL=") + c.locale};
+    // Left over .DAT and then over é; Backspace after the three bytes of €.
+    expectTypedName({"\xc3\xa9.DAT" + times(5, kLeft) + "x\r"}, c.leftInserted, options);
+    expectTypedName({"A\xe2\x82\xac\x7f"
+                     "B.DAT\r"},
+                    c.backspaced, options);
+  }
 }
 
+// The beep comes right after the Delete at the end, and for it alone.
 TEST_F(TerminalTest, DeleteAtTheEndBeeps) {
   TerminalOptions options;
-  options.keys = {"X" + kDelete + "\r"};
+  options.keys = {"XY", kLeft, kDelete, kDelete, "\r"};
   const TerminalResult result = runInTerminal(folder.path, options);
-  EXPECT_NE(result.output.find('\a'), std::string::npos);
+  EXPECT_NE(result.output.find(kPrompt + "XY\x1b[1D\x1b[J\a"), std::string::npos) << result.output;
+  EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\a'), 1) << result.output;
 }
 
 TEST_F(TerminalTest, EmptyLineEndsSilentlyAfterThePrompt) {
@@ -331,6 +386,30 @@ TEST_F(TerminalTest, StopPutsTheTerminalBackAndContinueResumesTheLine) {
   EXPECT_TRUE(result.settingsRestored);
 }
 
+// hamshift &, then fg: in the background the job leaves the terminal's modes
+// alone and stops at its first read; brought to the front, it draws the
+// prompt and the line anew, once, though keys come after it, and takes the
+// line typed meanwhile.
+TEST_F(TerminalTest, StartedInTheBackgroundTakesTheTerminalOnlyInFront) {
+  const Kpg59dPair file;
+  put("RADIO.DAT", file.before);
+  TerminalOptions options;
+  options.asJob = true;
+  options.startInBackground = true;
+  options.waitFor = "? ";
+  options.keys = {"RADIO", ".DAT\r"};
+  const TerminalResult result = runInTerminal(folder.path, options);
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output.find(kModesChangedInBackground), std::string::npos) << result.output;
+  std::size_t prompts = 0;
+  for (std::size_t at = 0; (at = result.output.find(kPrompt, at)) != std::string::npos; ++at)
+    ++prompts;
+  EXPECT_EQ(prompts, 2u) << result.output;
+  EXPECT_EQ(contents("RADIO.DAT"), file.after);
+  EXPECT_TRUE(result.settingsRestored);
+}
+
 // A bare pseudo-terminal of 0 by 0 cells: the typed keys are echoed as they
 // come, on a console of 80 columns, not written once after Enter.
 TEST_F(TerminalTest, TerminalWithNoSizeStillEchoes) {
@@ -349,7 +428,7 @@ TEST_F(TerminalTest, TerminalWithNoSizeStillEchoes) {
 // line again at every key.
 TEST_F(TerminalTest, LongPasteWritesLittle) {
   const std::string paste = std::string(4991, ' ') + "RADIO.DAT";
-  expectTypedName({paste + "\r"}, "RADIO.DAT");
+  expectTypedName({paste + "\r"}, "RADIO.DAT", {}, paste);
   TerminalOptions options;
   options.keys = {paste + "\r"};
   const TerminalResult result = runInTerminal(folder.path, options);
@@ -384,6 +463,13 @@ TEST_F(TerminalTest, DumbTerminalGetsNoEscapeSequences) {
   TerminalOptions options;
   options.environment = {"TERM=dumb"};
   expectTypedName({"RADIOX\x7f", ".DAT\r"}, "RADIO.DAT", options);
+  // The line goes through the key table: Tab to the next multiple of 8 of the
+  // place in the line (the terminal's echo goes to its own tab stop), and
+  // other control bytes, which it echoes as ^[ and ^A, dropped.
+  expectTypedName({"AB\t.DAT\r"}, "AB      .DAT", options, "AB" + std::string(7, ' ') + ".DAT");
+  expectTypedName({"R\x1b"
+                   "ADIO\x01.DAT\r"},
+                  "RADIO.DAT", options, "R^[ADIO^A.DAT");
   options.keys = {"  RADIOX\x7f", ".DAT,MORE\r"};
   const TerminalResult result = runInTerminal(folder.path, options);
   EXPECT_EQ(result.output.find('\x1b'), std::string::npos) << result.output;

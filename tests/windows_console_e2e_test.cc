@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "e2e_fixture.h"
 
@@ -100,6 +101,64 @@ TEST_F(WindowsConsoleTest, AccentedNameOpensTheFileThatItShows) {
   result = run({}, options);
   EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report("Jos\xE9\\RADIO.DAT", 96));
   EXPECT_EQ(contents(name), file.after) << "from redirected input";
+}
+
+// A key is taken by its character: Ctrl with a letter gives the editing
+// keys' codes, Ctrl+Backspace types 127, and a character typed as Alt and a
+// number on the keypad comes with the release of Alt.
+TEST_F(WindowsConsoleTest, KeysAreTakenByTheirCharacter) {
+  struct Case {
+    const char* what;
+    std::string keys, name;
+  };
+  // Control-key states: 8 is the left Ctrl, 2 the left Alt.
+  const std::string altCode =
+      "{down 12 0 2}{down 60 0 2}{up 60 0 2}{down 62 0 2}{up 62 0 2}"
+      "{down 63 0 2}{up 63 0 2}{down 63 0 2}{up 63 0 2}{up 12 e9 0}";
+  const Case cases[] = {
+      {"Ctrl+H", "RADIOX{down 48 8 8}.DAT{ENTER}", "RADIO.DAT"},
+      {"Ctrl+I", "AB{down 49 9 8}.DAT{ENTER}", "AB      .DAT"},
+      {"Ctrl+[", "JUNK{down db 1b 8}RADIO.DAT{ENTER}", "RADIO.DAT"},
+      {"Ctrl+J", "RADIO.DAT{down 4a a 8}", "RADIO.DAT"},
+      {"Ctrl+M", "RADIO.DAT{down 4d d 8}", "RADIO.DAT"},
+      {"Ctrl+Backspace", "RAD{down 8 7f 8}IO.DAT{ENTER}", "RAD\x7fIO.DAT"},
+      {"Alt+0233", "Jos" + altCode + ".DAT{ENTER}", "Jos\xc3\xa9.DAT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Kpg59dPair file;
+    put(c.name, file.before);
+    const auto result = inConsole(c.keys);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(contents(c.name), file.after) << result.output;
+    std::filesystem::remove(folder.file(c.name));
+  }
+}
+
+// A typed line longer than the 80 by 25 buffer holds: the buffer scrolls
+// while it is typed, and the part still on it, edited there, must show the
+// line as it is, just before the verdict.
+TEST_F(WindowsConsoleTest, LineLongerThanTheBufferIsDrawnRight) {
+  std::string typed;
+  for (int i = 0; typed.size() < 2296; ++i) typed += static_cast<char>('A' + i % 26);
+  typed += ".DAT";
+  std::string keys = typed;
+  for (int i = 0; i < 30; ++i) keys += "{LEFT}";
+  keys += "{BS}9{END}{ENTER}";
+  std::string line = typed;
+  line.replace(line.size() - 31, 1, "9");
+  const auto result = inConsole(keys, {}, {"--buffer=80x25"});
+  EXPECT_EQ(result.exitStatus, 0);
+  // The rows of the prompt and the line, of which the buffer's 25 rows keep
+  // the last 23, then the verdict and the cursor's empty row.
+  const std::string shown =
+      "Enter the full file name saved by the KW radio prg [name.ext]? " + line;
+  std::vector<std::string> rows;
+  for (std::size_t at = 0; at < shown.size(); at += 80) rows.push_back(shown.substr(at, 80));
+  std::string expected;
+  for (std::size_t i = rows.size() - 23; i < rows.size(); ++i) expected += rows[i] + "\n";
+  expected += kInvalid.substr(0, kInvalid.size() - 2) + "\n\n";
+  EXPECT_EQ(result.output, expected);
 }
 
 // A file dragged from Explorer into the window types its full path, in double

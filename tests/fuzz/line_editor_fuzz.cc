@@ -4,7 +4,9 @@
 // insertion point and the outcome, and the line holds no byte below 32. Each
 // key's drawing is played on a model terminal, whose screen must then show
 // the model's characters from the start column on, nothing after them, and
-// the cursor at the insertion point.
+// the cursor at the insertion point; and its Windows drawing on a model
+// console buffer, which scrolls, and must show what of the line is still on
+// it, the same way.
 //
 // Input: a flags byte (bit 0: UTF-8 console, the rest: the start column), a
 // width byte, then the keys.
@@ -21,6 +23,7 @@
 #include "console/line_drawing.h"
 #include "console/line_editor.h"
 #include "memory_input.h"
+#include "terminal_screen.h"
 
 namespace {
 
@@ -32,26 +35,6 @@ struct Model {
   std::vector<std::string> characters;
   std::size_t cursor = 0;  // in characters
 };
-
-bool isContinuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-// A whole UTF-8 sequence of two to four bytes.
-bool isWholeSequence(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  std::size_t length = 0;
-  if (lead >= 0xC2 && lead <= 0xDF)
-    length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF)
-    length = 3;
-  else if (lead >= 0xF0 && lead <= 0xF4)
-    length = 4;
-  if (text.size() != length) return false;
-  for (std::size_t i = 1; i < length; ++i)
-    if (!isContinuationByte(text[i])) return false;
-  return true;
-}
 
 // Typed bytes go in when none is a control byte.
 bool modelAccepts(const std::string& text) {
@@ -78,7 +61,7 @@ void recut(Model& model, bool utf8) {
   for (std::size_t at = 0; at < line.size();) {
     std::size_t length = 1;
     for (std::size_t n = 4; utf8 && n >= 2; --n)
-      if (at + n <= line.size() && isWholeSequence(std::string_view(line).substr(at, n))) {
+      if (at + n <= line.size() && isWholeUtf8Sequence(std::string_view(line).substr(at, n))) {
         length = n;
         break;
       }
@@ -137,7 +120,7 @@ EditOutcome applyToModel(Model& model, const EditKey& key, std::size_t width, bo
     case KeyAction::Down:
       if (width > 0 && model.cursor + width <= line.size()) model.cursor += width;
       break;
-    case KeyAction::Enter: return EditOutcome::Finished;
+    case KeyAction::Enter: model.cursor = line.size(); return EditOutcome::Finished;
     case KeyAction::Interrupt:
     case KeyAction::HangUp:
     case KeyAction::Nothing: break;
@@ -159,95 +142,74 @@ void requireAgreement(const LineEditor& editor, const Model& model) {
   for (const char c : editor.line) require(static_cast<unsigned char>(c) >= 0x20);
 }
 
-// A terminal with the deferred wrap at the right margin and as many rows as
-// needed; it knows CR, LF, BEL and the cursor and erase sequences.
-struct Screen {
-  std::size_t width = 1;
-  std::vector<std::vector<std::string>> rows;  // a cell holds one character's bytes
-  std::size_t row = 0, column = 0;
-  bool heldAtMargin = false;
-};
-
-std::string& cell(Screen& screen, std::size_t row, std::size_t column) {
-  if (screen.rows.size() <= row) screen.rows.resize(row + 1);
-  if (screen.rows[row].size() < screen.width) screen.rows[row].resize(screen.width);
-  return screen.rows[row][column];
-}
-
-void eraseFromCursor(Screen& screen) {
-  for (std::size_t r = screen.row; r < screen.rows.size(); ++r)
-    for (std::size_t c = r == screen.row ? screen.column : 0; c < screen.rows[r].size(); ++c)
-      screen.rows[r][c].clear();
-}
-
-void play(Screen& screen, std::string_view bytes, bool utf8) {
-  for (std::size_t at = 0; at < bytes.size();) {
-    const char c = bytes[at];
-    if (c == '\x1b') {
-      require(at + 2 < bytes.size() && bytes[at + 1] == '[');
-      std::size_t count = 0, end = at + 2;
-      for (; end < bytes.size() && bytes[end] >= '0' && bytes[end] <= '9'; ++end)
-        count = count * 10 + static_cast<std::size_t>(bytes[end] - '0');
-      require(end < bytes.size());
-      const char final = bytes[end];
-      at = end + 1;
-      screen.heldAtMargin = false;
-      if (final == 'A') {
-        require(count <= screen.row);
-        screen.row -= count;
-      } else if (final == 'B') {
-        screen.row += count;
-      } else if (final == 'C') {
-        screen.column = std::min(screen.column + count, screen.width - 1);
-      } else if (final == 'D') {
-        require(count <= screen.column);
-        screen.column -= count;
-      } else {
-        require(final == 'J' && count == 0);
-        eraseFromCursor(screen);
-      }
-      continue;
-    }
-    if (c == '\r' || c == '\n' || c == '\a') {
-      if (c != '\a') screen.heldAtMargin = false;
-      if (c == '\r') screen.column = 0;
-      if (c == '\n') ++screen.row;
-      ++at;
-      continue;
-    }
-    std::size_t length = 1;
-    for (std::size_t n = 4; utf8 && n >= 2; --n)
-      if (at + n <= bytes.size() && isWholeSequence(bytes.substr(at, n))) {
-        length = n;
-        break;
-      }
-    if (screen.heldAtMargin) {
-      ++screen.row;
-      screen.column = 0;
-      screen.heldAtMargin = false;
-    }
-    cell(screen, screen.row, screen.column) = std::string(bytes.substr(at, length));
-    if (screen.column + 1 == screen.width)
-      screen.heldAtMargin = true;
-    else
-      ++screen.column;
-    at += length;
-  }
-}
-
-void requireScreenShows(Screen& screen, const Model& model, std::size_t start) {
+void requireScreenShows(TerminalScreen& screen, const Model& model, std::size_t start) {
+  require(screen.understood);
   const std::size_t end = start + model.characters.size();
   for (std::size_t i = 0; i < model.characters.size(); ++i) {
     const std::size_t at = start + i;
-    require(cell(screen, at / screen.width, at % screen.width) == model.characters[i]);
+    require(screenCell(screen, at / screen.width, at % screen.width) == model.characters[i]);
   }
   for (std::size_t r = end / screen.width; r < screen.rows.size(); ++r)
     for (std::size_t c = r == end / screen.width ? end % screen.width : 0;
          c < screen.rows[r].size(); ++c)
-      require(screen.rows[r][c].empty());
+      require(screen.rows[r][c].empty() || screen.rows[r][c] == " ");
   const std::size_t point = start + model.cursor;
   require(!screen.heldAtMargin);
   require(screen.row == point / screen.width && screen.column == point % screen.width);
+}
+
+// A Windows console's screen buffer of `width` by `height` cells: a write
+// wraps at once and scrolls the buffer up when it passes the last row.
+struct ConsoleBuffer {
+  std::size_t width = 1, height = 1;
+  std::vector<std::vector<std::string>> rows;
+  long top = 0;  // how many rows have scrolled out
+};
+
+void write(ConsoleBuffer& buffer, const ConsoleDrawing& drawing, bool utf8) {
+  std::size_t row = static_cast<std::size_t>(drawing.writeAt.row), column = drawing.writeAt.column;
+  require(drawing.text.empty() || (row < buffer.height && column < buffer.width));
+  const std::string_view text = drawing.text;
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t length = 1;
+    for (std::size_t n = 4; utf8 && n >= 2; --n)
+      if (at + n <= text.size() && isWholeUtf8Sequence(text.substr(at, n))) {
+        length = n;
+        break;
+      }
+    buffer.rows[row][column] = std::string(text.substr(at, length));
+    at += length;
+    if (++column < buffer.width) continue;
+    column = 0;
+    if (++row < buffer.height) continue;
+    buffer.rows.erase(buffer.rows.begin());
+    buffer.rows.emplace_back(buffer.width);
+    ++buffer.top;
+    row = buffer.height - 1;
+  }
+}
+
+// The buffer shows the line's characters that are still on it, blank beyond
+// them, and the cursor at the point, or at the top left when that is gone.
+void requireConsoleShows(const ConsoleBuffer& buffer, const LineDrawing& drawing,
+                         const ConsoleDrawing& last, const Model& model, long start) {
+  require(drawing.startRow * static_cast<long>(buffer.width) +
+              static_cast<long>(drawing.startColumn) ==
+          start - buffer.top * static_cast<long>(buffer.width));
+  const long first = start - buffer.top * static_cast<long>(buffer.width);
+  const long cells = static_cast<long>(buffer.width * buffer.height);
+  for (long at = std::max(first, 0L); at < cells; ++at) {
+    const std::string& shown =
+        buffer.rows[at / static_cast<long>(buffer.width)][at % static_cast<long>(buffer.width)];
+    const long i = at - first;
+    require(i < static_cast<long>(model.characters.size())
+                ? shown == model.characters[static_cast<std::size_t>(i)]
+                : shown.empty() || shown == " ");
+  }
+  const long point = first + static_cast<long>(model.cursor);
+  const long cursor =
+      last.cursor.row * static_cast<long>(buffer.width) + static_cast<long>(last.cursor.column);
+  require(cursor == std::max(point, 0L));
 }
 
 }  // namespace
@@ -262,12 +224,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LineEditor editor;
   editor.utf8 = utf8;
   Model model;
-  Screen screen;
+  TerminalScreen screen;
   screen.width = width == 0 ? 80 : width;
+  screen.utf8 = utf8;
   LineDrawing drawing;
   drawing.startColumn = (data[0] >> 1) % screen.width;
   drawing.shown.utf8 = utf8;
   screen.column = drawing.startColumn;
+  // The same keys drawn on a Windows console of the same width, from a row
+  // of a buffer one to eight rows tall.
+  ConsoleBuffer buffer;
+  buffer.width = screen.width;
+  buffer.height = 1 + (data[0] >> 5);
+  buffer.rows.assign(buffer.height, std::vector<std::string>(buffer.width));
+  LineDrawing console = drawing;
+  console.startRow = static_cast<long>((data[0] >> 1) % buffer.height);
+  const long consoleStart =
+      console.startRow * static_cast<long>(buffer.width) + static_cast<long>(console.startColumn);
   while (memory.at < memory.bytes.size() || input.held != kNoKeyByte) {
     const std::size_t before = memory.at;
     const int heldBefore = input.held;
@@ -278,8 +251,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const EditOutcome outcome = applyKey(editor, key, width);
     require(outcome == applyToModel(model, key, width, utf8));
     requireAgreement(editor, model);
-    play(screen, drawLine(drawing, editor, screen.width), utf8);
+    play(screen, drawLine(drawing, editor, screen.width));
     requireScreenShows(screen, model, drawing.startColumn);
+    const ConsoleDrawing drawn = drawOnConsole(console, editor, buffer.width, buffer.height);
+    write(buffer, drawn, utf8);
+    requireConsoleShows(buffer, console, drawn, model, consoleStart);
   }
   return 0;
 }

@@ -7,7 +7,9 @@
 //
 // --buffer makes the window 80 by 25 and the screen buffer the size given.
 // KEYS are characters, with {UP}, {DOWN}, {LEFT}, {RIGHT}, {HOME}, {END},
-// {DEL}, {BS}, {ESC} and {ENTER} for those keys. The launcher stays attached
+// {DEL}, {BS}, {ESC} and {ENTER} for those keys, and {down VK CHAR STATE} or
+// {up VK CHAR STATE} for any one event: its virtual-key code, UTF-16
+// character and control-key state, in hexadecimal. The launcher stays attached
 // to the console, as a command prompt would. Its output is the screen's rows
 // down to the cursor, blanks at their ends cut, in UTF-8 with LF line ends;
 // its exit status is the tool's, 124 when the tool ran for more than 30 s,
@@ -82,10 +84,11 @@ static bool parse(const std::vector<std::wstring>& list, std::size_t from, Optio
   return true;
 }
 
-static INPUT_RECORD keyDown(WORD virtualKey, wchar_t character) {
+static INPUT_RECORD keyDown(WORD virtualKey, wchar_t character, BOOL down = TRUE, DWORD state = 0) {
   INPUT_RECORD record{};
   record.EventType = KEY_EVENT;
-  record.Event.KeyEvent.bKeyDown = TRUE;
+  record.Event.KeyEvent.bKeyDown = down;
+  record.Event.KeyEvent.dwControlKeyState = state;
   record.Event.KeyEvent.wRepeatCount = 1;
   record.Event.KeyEvent.wVirtualKeyCode = virtualKey;
   record.Event.KeyEvent.uChar.UnicodeChar = character;
@@ -106,6 +109,17 @@ static std::vector<INPUT_RECORD> keyEvents(std::wstring_view keys) {
   };
   std::vector<INPUT_RECORD> events;
   while (!keys.empty()) {
+    unsigned virtualKey = 0, character = 0, state = 0;
+    const std::size_t close = keys.find(L'}');
+    const std::wstring event(keys.substr(0, close == std::wstring_view::npos ? 0 : close + 1));
+    const bool down = event.starts_with(L"{down ");
+    if ((down || event.starts_with(L"{up ")) && swscanf(event.c_str() + (down ? 6 : 4), L"%x %x %x",
+                                                        &virtualKey, &character, &state) == 3) {
+      events.push_back(keyDown(static_cast<WORD>(virtualKey), static_cast<wchar_t>(character),
+                               down ? TRUE : FALSE, state));
+      keys.remove_prefix(event.size());
+      continue;
+    }
     bool found = false;
     for (const Named& key : named) {
       if (!keys.starts_with(key.name)) continue;

@@ -278,17 +278,30 @@ static bool sameModes(const termios& a, const termios& b) {
   // process, its parent in the same session, keeps the group from being
   // orphaned. The tool's end is passed on as this process's own.
   signal(SIGTTOU, SIG_IGN);
+  termios before{};
+  tcgetattr(0, &before);
   const pid_t tool = fork();
   if (tool == 0) {
     setpgid(0, 0);
-    tcsetpgrp(0, getpid());
+    if (!options.startInBackground) tcsetpgrp(0, getpid());
     signal(SIGTTOU, SIG_DFL);
     execTool(options.arguments);
   }
   setpgid(tool, tool);
-  tcsetpgrp(0, tool);
   int status = 0;
   pid_t ended;
+  if (options.startInBackground) {
+    do ended = waitpid(tool, &status, WUNTRACED);
+    while (ended < 0 && errno == EINTR);
+    if (ended == tool && WIFSTOPPED(status)) {
+      termios now{};
+      tcgetattr(0, &now);
+      if (!sameModes(before, now))
+        (void)!write(1, kModesChangedInBackground, sizeof kModesChangedInBackground - 1);
+    }
+  }
+  tcsetpgrp(0, tool);
+  if (options.startInBackground) kill(-tool, SIGCONT);
   do ended = waitpid(tool, &status, 0);
   while (ended < 0 && errno == EINTR);
   if (WIFSIGNALED(status)) {

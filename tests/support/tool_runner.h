@@ -68,10 +68,17 @@ struct TerminalOptions {
   // Started as a shell starts a job: in a process group of its own, in front
   // on the terminal, so that a stop signal stops it.
   bool asJob = false;
+  // As a job started with & and brought back with fg: behind the shell until
+  // it stops at its first read, then put in front and continued. Should the
+  // terminal's modes differ from those before the start while it is stopped
+  // there, the job's parent writes kModesChangedInBackground to the terminal.
+  bool startInBackground = false;
   // Called after each element of `keys` is written, with its index and the
   // terminal's own side.
   std::function<void(std::size_t key, int terminal)> afterKey;
 };
+
+inline constexpr char kModesChangedInBackground[] = "[modes changed by a job in the background]";
 
 struct TerminalResult : RunResult {
   bool settingsRestored = false;  // the terminal's modes after the run equal those before
