@@ -5,7 +5,7 @@
 # packaging/windows/xp-imports.txt lists for its architecture, each of them
 # checked there against Microsoft's documentation. It must also carry the
 # version information of this project version and a manifest that asks for
-# asInvoker. Prints what it checked; fails on the first EXE that breaks a rule.
+# asInvoker and declares the program aware of long paths. Prints what it checked; fails on the first EXE that breaks a rule.
 #
 #   check-windows-imports.sh VERSION EXE...
 set -euo pipefail
@@ -51,6 +51,8 @@ for exe in "$@"; do
     fail "$exe carries no version information for $version"
   grep -q 'requestedExecutionLevel level=""asInvoker""' <<<"$resources" ||
     fail "$exe carries no manifest asking for asInvoker"
+  grep -q '<ws2:longPathAware>true</ws2:longPathAware>' <<<"$resources" ||
+    fail "$exe carries no manifest declaring longPathAware"
   echo "$exe: $arch, subsystem version $major.$minor, $(wc -l <<<"$imports") imports," \
-    "all listed; version $version, manifest asInvoker"
+    "all listed; version $version, manifest asInvoker and longPathAware"
 done

@@ -225,11 +225,12 @@ TEST(DataFileTest, BytesBetweenWritesAreNeverWrittenBack) {
     EXPECT_EQ(after[i], expected[i]) << "position " << i + 1;
 }
 
-// What a run on a file of mode 0444 saw: opened, byte 2 read, perhaps
+// What a run on a file of a given mode saw: opened, byte 2 read, perhaps
 // written, read again, closed. Root ignores file modes, so as root the run is
 // made in a child process as nobody.
 struct ReadOnlyRun {
   DataFileState state = DataFileState::NotOpen;
+  bool cannotOpen = false;
   int before = -1, after = -1;
   bool wrote = false;
   CloseOutcome outcome = CloseOutcome::Failed;
@@ -241,6 +242,7 @@ ReadOnlyRun runOnReadOnlyFile(const std::string& path, bool write) {
     DataFile file;
     openForUpdate(file, path);
     seen.state = file.state;
+    seen.cannotOpen = file.cannotOpen;
     seen.before = readByte(file, 2);
     if (write) seen.wrote = writeByte(file, 2, 9);
     seen.after = readByte(file, 2);
@@ -266,27 +268,38 @@ ReadOnlyRun runOnReadOnlyFile(const std::string& path, bool write) {
   return seen;
 }
 
-TEST(DataFileTest, ReadOnlyFileRefusesWritesAndStaysUnchanged) {
+// A file that can only be read opens ReadOnly; one that cannot be read at
+// all is not opened, and is told apart from a name that names nothing.
+TEST(DataFileTest, FileModesDecideHowTheFileOpens) {
   if (geteuid() == 0 && getpwnam("nobody") == nullptr)
     GTEST_SKIP() << "running as root, and there is no user nobody whom file modes bind";
   struct Case {
     const char* what;
+    mode_t mode;
     bool write;
+    DataFileState state;
     CloseOutcome outcome;
   };
-  const Case cases[] = {{"a write asked", true, CloseOutcome::Refused},
-                        {"only reads", false, CloseOutcome::Written}};
+  const Case cases[] = {
+      {"read-only, a write asked", 0444, true, DataFileState::ReadOnly, CloseOutcome::Refused},
+      {"read-only, only reads", 0444, false, DataFileState::ReadOnly, CloseOutcome::Written},
+      {"no permission at all", 0000, true, DataFileState::NotOpen, CloseOutcome::Failed},
+      {"write-only", 0200, true, DataFileState::NotOpen, CloseOutcome::Failed},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Folder folder;
     const std::string path = folder.file({1, 2, 3, 4});
-    chmod(path.c_str(), 0444);
+    chmod(path.c_str(), c.mode);
     const ReadOnlyRun seen = runOnReadOnlyFile(path, c.write);
-    EXPECT_EQ(seen.state, DataFileState::ReadOnly);
-    EXPECT_EQ(seen.before, 2);
+    const bool opened = c.state != DataFileState::NotOpen;
+    EXPECT_EQ(seen.state, c.state);
+    EXPECT_EQ(seen.cannotOpen, !opened);
+    EXPECT_EQ(seen.before, opened ? 2 : 0);
     EXPECT_FALSE(seen.wrote);
-    EXPECT_EQ(seen.after, 2);
+    EXPECT_EQ(seen.after, opened ? 2 : 0);
     EXPECT_EQ(seen.outcome, c.outcome);
+    chmod(path.c_str(), 0644);
     EXPECT_EQ(sample::readFile(path), (sample::Bytes{1, 2, 3, 4}));
   }
 }
@@ -308,6 +321,7 @@ TEST(DataFileTest, NothingButARegularFileIsOpened) {
     DataFile file;
     EXPECT_FALSE(openForUpdate(file, c.name)) << c.what;
     EXPECT_EQ(file.state, DataFileState::NotOpen) << c.what;
+    EXPECT_FALSE(file.cannotOpen) << c.what;
     EXPECT_EQ(readByte(file, 1), 0) << c.what;
     EXPECT_FALSE(writeByte(file, 1, 1)) << c.what;
     EXPECT_EQ(closeFile(file), CloseOutcome::Failed) << c.what;

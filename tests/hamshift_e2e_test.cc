@@ -6,6 +6,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -194,6 +195,50 @@ TEST_F(E2eTest, WildcardsAreExpandedOnlyByWindowsStartUp) {
   }
 }
 
+// A name that no 8-bit code page holds whole opens its own file, and the
+// report gives it back as it came.
+TEST_F(E2eTest, NamesInAnyScriptOpenTheirOwnFile) {
+  const Kpg59dPair file;
+  for (const std::string name : {"Łukasz.DAT", "Ελλάδα.DAT", "日.DAT"}) {
+    put(name, file.before);
+    put("Lukasz.DAT", file.before);
+    const auto result = run({name});
+    EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report(name, 96));
+    EXPECT_EQ(contents(name), file.after) << name;
+    EXPECT_EQ(contents("Lukasz.DAT"), file.before) << name;
+  }
+}
+
+// Windows takes any path in its \\?\ form, and a full path of MAX_PATH
+// characters or more only in that form before Windows 10; Wine takes both.
+TEST_F(E2eTest, LongFormAndLongPathsOpenTheirFile) {
+  if (!targetIsWindows()) GTEST_SKIP() << "the \\\\?\\ form is Windows's";
+  const std::string deep =
+      std::string(100, 'd') + "/" + std::string(100, 'e') + "/" + std::string(100, 'f');
+  std::filesystem::create_directories(folder.file(deep));
+  const auto windowsPath = [](std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+  };
+  const std::string drive = "Z:";  // Wine's drive for /
+  struct Case {
+    std::string name, path;  // as given, and from the folder
+  };
+  const std::string longPath = deep + "/R.DAT";
+  const Case cases[] = {
+      {"\\\\?\\" + windowsPath(drive + folder.file("R.DAT")), "R.DAT"},
+      {windowsPath(longPath), longPath},
+      {windowsPath(drive + folder.file(longPath)), longPath},
+      {"\\\\?\\" + windowsPath(drive + folder.file(longPath)), longPath},
+  };
+  for (const auto& [name, path] : cases) {
+    const Kpg59dPair file;
+    put(path, file.before);
+    EXPECT_EQ(run({name}).output, kBanner + kKpg59dDetected + report(name, 96));
+    EXPECT_EQ(contents(path), file.after) << name;
+  }
+}
+
 TEST_F(E2eTest, OtherFilesGetTheInvalidVerdictAndStayUnchanged) {
   Bytes other = sample::kpg59dFile();
   sample::setByte(other, 5, '8');
@@ -251,18 +296,32 @@ TEST_F(E2eTest, NonRegularFilesAreNotOpened) {
   EXPECT_EQ(entries().size(), made);
 }
 
-TEST_F(E2eTest, ReadOnlyFileIsReportedNotWritten) {
+// A file its user may only read is not written; one the user may not read
+// is not opened, and the run says which, not that the file is invalid.
+TEST_F(E2eTest, FileTheUserMayNotChangeIsReportedNotWritten) {
   if (!unprivilegedRunsPossible()) GTEST_SKIP() << kNoUnprivilegedUser;
-  const Kpg59dPair file;
-  put("RO.DAT", file.before);
-  chmod(folder.file("RO.DAT").c_str(), 0444);
-  e2e::RunOptions options;
-  options.unprivileged = true;
-  const auto result = run({"RO.DAT"}, options);
-  EXPECT_EQ(result.output,
-            kBanner + kKpg59dDetected + "RO.DAT cannot be written; no change was made.\r\n");
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(contents("RO.DAT"), file.before);
+  struct Case {
+    mode_t mode;
+    std::string lines;
+  };
+  const Case cases[] = {
+      {0444, kKpg59dDetected + "RO.DAT cannot be written; no change was made.\r\n"},
+      {0000, "RO.DAT cannot be opened; no change was made.\r\n"},
+      {0200, "RO.DAT cannot be opened; no change was made.\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    const Kpg59dPair file;
+    put("RO.DAT", file.before);
+    chmod(folder.file("RO.DAT").c_str(), c.mode);
+    e2e::RunOptions options;
+    options.unprivileged = true;
+    const auto result = run({"RO.DAT"}, options);
+    EXPECT_EQ(result.output, kBanner + c.lines);
+    EXPECT_EQ(result.exitStatus, 1);
+    chmod(folder.file("RO.DAT").c_str(), 0644);
+    EXPECT_EQ(contents("RO.DAT"), file.before);
+  }
 }
 
 TEST_F(E2eTest, ReadOnlyFileWithNothingToChangeGetsTheUsualReport) {
@@ -279,31 +338,44 @@ TEST_F(E2eTest, ReadOnlyFileWithNothingToChangeGetsTheUsualReport) {
   EXPECT_EQ(contents("RO.DAT"), before);
 }
 
-// Under a file-size limit every write at or past the limit fails. Each field
+// Under a file-size limit every write at or past the limit fails, and with
+// reads failing past an offset no field there can be converted. Each field
 // must come out either as it was or fully converted, and the run must say so.
-TEST_F(E2eTest, FailedWritesAreReportedAndNoFieldIsTorn) {
+TEST_F(E2eTest, FailedWritesAndReadsAreReportedAndNoFieldIsTorn) {
   const auto channels = sample::fieldPositions(sample::kV2Channels);
+  const std::string partly =
+      "BIG.DAT could not be written completely; it may be partly updated.\r\n";
+  const std::string unread = "BIG.DAT could not be read; no change was made.\r\n";
   struct Case {
     const char* what;
-    long limit;  // bytes
+    long limit;      // bytes written at most
+    long readsFrom;  // reads that reach this offset fail; -1: none
+    std::string lines;
   };
   const Case cases[] = {
-      {"limit inside the second window", 12000},
-      {"limit between a field's lo and hi byte", channels[40]},  // offset of the hi byte
-      {"limit before the first field", 100},
+      {"limit inside the second window", 12000, -1, kpg44dLines(2, 1) + partly},
+      // the offset of the hi byte
+      {"limit between a field's lo and hi byte", channels[40], -1, kpg44dLines(2, 1) + partly},
+      {"limit before the first field", 100, -1, kpg44dLines(2, 1) + partly},
+      {"reads fail in the second window", 1L << 40, 8192, kpg44dLines(2, 1) + partly},
+      {"reads fail from the start", 1L << 40, 0, unread},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    // The shim is a 64-bit Linux library: it reaches the Linux build, and the
+    // Windows one through the reads of the 64-bit Wine loader.
+    if (c.readsFrom >= 0 && targetIsWindows() && !emulator().ends_with("wine64")) continue;
     Bytes before = sample::kpg44dFile({});
     sample::fillTable(before, sample::kV2Channels, 0x05, 0x03);
     sample::fillTable(before, sample::kV2Deck1Tests, 0x05, 0x03);
     put("BIG.DAT", before);
     e2e::RunOptions options;
-    options.fileSizeLimit = c.limit;
+    if (c.readsFrom < 0) options.fileSizeLimit = c.limit;
+    if (c.readsFrom >= 0)
+      options.environment = {"LD_PRELOAD=" FAULT_SHIM,
+                             "HAMSHIFT_FAIL_READS_FROM=" + std::to_string(c.readsFrom)};
     const auto result = run({"BIG.DAT"}, options);
-    EXPECT_EQ(result.output,
-              kBanner + kpg44dLines(2, 1) +
-                  "BIG.DAT could not be written completely; it may be partly updated.\r\n");
+    EXPECT_EQ(result.output, kBanner + c.lines);
     EXPECT_EQ(result.exitStatus, 1);
 
     const Bytes after = contents("BIG.DAT");
@@ -316,7 +388,8 @@ TEST_F(E2eTest, FailedWritesAreReportedAndNoFieldIsTorn) {
         EXPECT_TRUE(old || shifted) << "field at " << p;
         if (shifted) {
           ++converted;
-          EXPECT_LT(p, c.limit) << "converted past the limit at " << p;
+          EXPECT_LT(p, c.readsFrom >= 0 ? c.readsFrom : c.limit)
+              << "converted past the end at " << p;
         }
       }
     }
@@ -329,8 +402,13 @@ TEST_F(E2eTest, FailedWritesAreReportedAndNoFieldIsTorn) {
       }
     }
     EXPECT_EQ(masked, before);
-    if (c.limit > 6300) {
+    // Fields before the failure are converted; none when nothing was read.
+    const long end = c.readsFrom >= 0 ? c.readsFrom : c.limit;
+    if (end > 6300) {
       EXPECT_GT(converted, 0);
+    }
+    if (c.lines == unread) {
+      EXPECT_EQ(after, before);
     }
   }
 }

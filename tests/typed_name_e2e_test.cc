@@ -480,7 +480,7 @@ TEST_F(TerminalTest, DumbTerminalGetsNoEscapeSequences) {
 // longer here) reaches the editor, where it does nothing.
 TEST_F(TerminalTest, SignalKeyRightAfterThePromptDoesNothing) {
   TerminalOptions options;
-  options.environment = {"LD_PRELOAD=" SLOW_PROMPT_LIBRARY};
+  options.environment = {"LD_PRELOAD=" FAULT_SHIM, "HAMSHIFT_SLOW_PROMPT=1"};
   options.waitFor = "? ";
   options.pauseMs = 1500;
   expectTypedName({"\x1c", "RADIO.DAT\r"}, "RADIO.DAT", options);

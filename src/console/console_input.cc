@@ -2,6 +2,8 @@
 
 #include "console/console_input.h"
 
+#include <utility>
+
 #include "console/console_output.h"
 
 static constexpr int kNothing = kEndOfInput - 1;
@@ -99,7 +101,7 @@ std::string promptAndReadField(std::string_view prompt) {
     input.readStream = readStandardInputByte;
     std::string field = parseTextField(input);
     returnStandardInputBytes(unusedStreamBytes(input));
-    return field;
+    return nameFromStream(std::move(field));
   }
   showPrompt(prompt);
   input.line = editConsoleLine();

@@ -40,6 +40,10 @@ std::string promptAndReadField(std::string_view prompt);
 // Platform operations, defined in console_input_posix.cc / _win32.cc.
 InputKind inputKind();
 int readStandardInputByte(void* unused);
+// The field read from redirected input, as the tool holds a name: POSIX
+// keeps the bytes; Windows takes them as UTF-8 where they are that, and
+// otherwise in the ANSI code page, as older Windows programs write text.
+std::string nameFromStream(std::string field);
 // Puts the last `count` bytes read back in front of standard input, where
 // the input can seek; otherwise does nothing.
 void returnStandardInputBytes(int count);

@@ -42,6 +42,10 @@ int readStandardInputByte(void*) {
   }
 }
 
+std::string nameFromStream(std::string field) {
+  return field;
+}
+
 void returnStandardInputBytes(int count) {
   if (count > 0) lseek(STDIN_FILENO, -count, SEEK_CUR);
 }

@@ -13,6 +13,7 @@
 #include "console/console_output.h"
 #include "console/line_drawing.h"
 #include "console/line_editor.h"
+#include "run/text.h"
 
 static HANDLE input() {
   return GetStdHandle(STD_INPUT_HANDLE);
@@ -34,6 +35,16 @@ int readStandardInputByte(void*) {
   return byte;
 }
 
+std::string nameFromStream(std::string field) {
+  if (isUtf8(field)) return field;
+  const int size = static_cast<int>(field.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, field.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, field.data(), size, wide.data(), length);
+  return utf8Of(std::u16string(wide.begin(), wide.end()));
+}
+
 void returnStandardInputBytes(int count) {
   if (count > 0 && GetFileType(input()) == FILE_TYPE_DISK)
     SetFilePointer(input(), -count, nullptr, FILE_CURRENT);
@@ -44,19 +55,11 @@ void showPrompt(std::string_view prompt) {
   printText("? ");
 }
 
-// A typed character in the console's input code page; none where the code
-// page has no such character.
+// A typed character in UTF-8, as the tool holds every name: the console's
+// own code page would lose the letters it lacks.
 static EditKey editKeyOf(const ConsoleKey& key) {
   if (key.action != KeyAction::Insert) return {key.action, {}};
-  const std::wstring wide(key.text.begin(), key.text.end());
-  char bytes[8];
-  BOOL lossy = FALSE;
-  const UINT codePage = GetConsoleCP();
-  const int length =
-      WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), bytes,
-                          sizeof bytes, nullptr, codePage == CP_UTF8 ? nullptr : &lossy);
-  if (length <= 0 || lossy) return {KeyAction::Nothing, {}};
-  return {KeyAction::Insert, std::string(bytes, static_cast<std::size_t>(length))};
+  return {KeyAction::Insert, utf8Of(key.text)};
 }
 
 static CONSOLE_SCREEN_BUFFER_INFO screenInfo() {
@@ -80,8 +83,7 @@ static void redraw(const LineEditor& editor, LineDrawing& drawing) {
                     static_cast<std::size_t>(info.dwSize.Y));
   if (!plan.text.empty()) {
     SetConsoleCursorPosition(output(), coordOf(plan.writeAt));
-    DWORD put = 0;
-    WriteConsoleA(output(), plan.text.data(), static_cast<DWORD>(plan.text.size()), &put, nullptr);
+    consoleWrite(plan.text);
   }
   SetConsoleCursorPosition(output(), coordOf(plan.cursor));
 }

@@ -1,11 +1,15 @@
 // Console output on Windows. In Window mode the console draws: text at the
 // cursor in the current attribute, wrapping at the buffer width and
-// scrolling at the bottom. In Stream mode the bytes go to the file write call
-// unchanged.
+// scrolling at the bottom, given as UTF-16 to the wide-character call so that
+// a name shows every letter whatever the console's code page. In Stream mode
+// the bytes, UTF-8, go to the file write call unchanged.
 
 #include <windows.h>
 
+#include <string>
+
 #include "console/console_output.h"
+#include "run/text.h"
 
 static constexpr WORD kLightGreyOnBlack = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_BLUE;
 
@@ -46,18 +50,36 @@ int consoleWidth() {
   return screenInfo().dwSize.X;
 }
 
+// The tool's texts are UTF-8 on Windows, whatever the console's code pages.
 bool consoleIsUtf8() {
-  return GetConsoleCP() == CP_UTF8;
+  return true;
+}
+
+// Older consoles refuse a write much over 26,000 characters, so the text goes
+// in pieces, none ending between the two halves of a character.
+static void writeToConsole(std::string_view bytes) {
+  const std::u16string text = utf16Of(bytes);
+  std::u16string_view rest = text;
+  while (!rest.empty()) {
+    std::size_t length = rest.size() > 8192 ? 8192 : rest.size();
+    if (length < rest.size() && rest[length - 1] >= 0xD800 && rest[length - 1] <= 0xDBFF) --length;
+    DWORD put = 0;
+    const auto* units = reinterpret_cast<const wchar_t*>(rest.data());
+    if (!WriteConsoleW(output(), units, static_cast<DWORD>(length), &put, nullptr) || put == 0)
+      return;
+    rest.remove_prefix(put);
+  }
 }
 
 void consoleWrite(std::string_view bytes) {
-  const bool window = outputMode() == OutputMode::Window;
+  if (outputMode() == OutputMode::Window) {
+    writeToConsole(bytes);
+    return;
+  }
   while (!bytes.empty()) {
     DWORD put = 0;
     const auto length = static_cast<DWORD>(bytes.size() > 65536 ? 65536 : bytes.size());
-    const BOOL written = window ? WriteConsoleA(output(), bytes.data(), length, &put, nullptr)
-                                : WriteFile(output(), bytes.data(), length, &put, nullptr);
-    if (!written || put == 0) return;
+    if (!WriteFile(output(), bytes.data(), length, &put, nullptr) || put == 0) return;
     bytes.remove_prefix(put);
   }
 }

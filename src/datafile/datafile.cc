@@ -35,11 +35,12 @@ static bool loadWindow(DataFile& file, std::int64_t offset, std::int64_t length)
   return true;
 }
 
-bool openForUpdate(DataFile& file, const std::string& name, NameSource source) {
+bool openForUpdate(DataFile& file, const std::string& name) {
   if (file.state != DataFileState::NotOpen || name.empty()) return false;
-  const OpenedFile opened = openRegularFile(name, source);
-  if (opened.state == DataFileState::NotOpen) return false;
+  const OpenedFile opened = openRegularFile(name);
   file = DataFile{};
+  file.cannotOpen = opened.cannotOpen;
+  if (opened.state == DataFileState::NotOpen) return false;
   file.state = opened.state;
   file.handle = opened.handle;
   file.size = opened.size;
@@ -48,15 +49,19 @@ bool openForUpdate(DataFile& file, const std::string& name, NameSource source) {
 }
 
 std::uint8_t readByte(DataFile& file, std::int32_t position) {
-  if (file.state == DataFileState::NotOpen || position < 1) return 0;
+  if (file.state == DataFileState::NotOpen || file.readFailed || position < 1) return 0;
   const std::int64_t offset = std::int64_t{position} - 1;
-  if (offset >= file.size || !loadWindow(file, offset, 1)) return 0;
+  if (offset >= file.size) return 0;
+  if (!loadWindow(file, offset, 1)) {
+    file.readFailed = true;
+    return 0;
+  }
   const std::int64_t at = offset - file.windowStart;
   return at < file.windowLength ? file.window[at] : 0;
 }
 
 bool writeBytes(DataFile& file, std::int32_t position, std::span<const std::uint8_t> bytes) {
-  if (file.state == DataFileState::NotOpen || position < 1) return false;
+  if (file.state == DataFileState::NotOpen || file.readFailed || position < 1) return false;
   if (file.state == DataFileState::ReadOnly) {
     file.writesRefused = true;
     return false;
@@ -67,11 +72,12 @@ bool writeBytes(DataFile& file, std::int32_t position, std::span<const std::uint
   // The window holds the bytes as they are, to put back if the write is cut
   // short; the caller has mostly just read them, so this rarely reads.
   if (!loadWindow(file, offset, length)) {
-    file.writeFailed = true;
+    file.readFailed = true;
     return false;
   }
   const std::int64_t at = offset - file.windowStart;
   const std::int64_t written = writeAt(file.handle, bytes.data(), length, offset);
+  if (written > 0) file.wroteAny = true;
   if (written < length) {
     file.writeFailed = true;
     // What the file took of a unit cut short is put back, so that no field
@@ -98,6 +104,7 @@ CloseOutcome closeFile(DataFile& file) {
   file.state = DataFileState::NotOpen;
   file.handle = kNoFileHandle;
   file.windowStart = -1;
+  if (file.readFailed && !file.wroteAny) return CloseOutcome::Unread;
   if (file.writesRefused) return CloseOutcome::Refused;
-  return file.writeFailed ? CloseOutcome::Failed : CloseOutcome::Written;
+  return file.writeFailed || file.readFailed ? CloseOutcome::Failed : CloseOutcome::Written;
 }

@@ -30,6 +30,9 @@ struct DataFile {
   std::int64_t windowStart = -1;  // -1: nothing cached
   std::int64_t windowLength = 0;
 
+  bool cannotOpen = false;     // the open failed on a file that is there (OpenedFile)
+  bool readFailed = false;     // a read failed: every later read gives 0, no write is made
+  bool wroteAny = false;       // some byte reached the file
   bool writeFailed = false;    // a write or the close failed
   bool writesRefused = false;  // a write was asked of a file open read-only
 };
@@ -38,29 +41,32 @@ struct DataFile {
 enum class CloseOutcome {
   Written,  // every byte written reached the file (none may have been asked for)
   Refused,  // the file was open read-only and a write was asked of it
-  Failed,   // a write or the close failed, or no file was open
+  Unread,   // a read failed before any byte was written, and none was after it
+  Failed,   // a write or the close failed, or a read after bytes were written; or no file was open
 };
 
 // Opens the named file for update. A missing name, or one naming anything but
 // a regular file (a folder, a FIFO, a device), is not opened and nothing is
 // created; a file that cannot be written opens ReadOnly. Returns false and
-// leaves the DataFile NotOpen when no file could be opened, or when it was
-// open already.
-bool openForUpdate(DataFile& file, const std::string& name, NameSource source = NameSource::Given);
+// leaves the DataFile NotOpen when no file could be opened, with cannotOpen
+// set when a file is there; or when it was open already.
+bool openForUpdate(DataFile& file, const std::string& name);
 
 // The byte at a position, 0-255. Yields 0 at or past the end of the file, for
-// a position below 1, when the read fails and when the file is not open.
+// a position below 1, when the file is not open, and when the read fails
+// (noted in readFailed, after which the file is read no more).
 std::uint8_t readByte(DataFile& file, std::int32_t position);
 
 // Writes bytes at consecutive positions from `position`, at once and as one
 // unit: if the file cannot take them all, the ones it took are put back as
 // they were. A unit is a field's pair or less, far below kWindowSize bytes.
 // Returns false when the write failed (noted in writeFailed), and writes
-// nothing when the file is not open or is open read-only (noted in
-// writesRefused).
+// nothing when the file is not open, is open read-only (noted in
+// writesRefused), or has failed a read: what was read may then be wrong.
 bool writeBytes(DataFile& file, std::int32_t position, std::span<const std::uint8_t> bytes);
 bool writeByte(DataFile& file, std::int32_t position, std::uint8_t value);
 
-// Closes the file; the DataFile is NotOpen afterwards. A refused write
-// outranks a failed one, since nothing was written then.
+// Closes the file; the DataFile is NotOpen afterwards. A failed read
+// outranks the rest, since what the run found may be wrong; then a refused
+// write, since nothing was written then.
 CloseOutcome closeFile(DataFile& file);

@@ -13,23 +13,22 @@ inline constexpr FileHandle kNoFileHandle = -1;
 
 enum class DataFileState { NotOpen, ReadWrite, ReadOnly };
 
-// Where a name's bytes come from, which on Windows fixes their code page:
-// keys typed at the console arrive in its input code page, the command line
-// and redirected input in the ANSI code page. POSIX takes the bytes as they
-// are.
-enum class NameSource { Given, Typed };
-
 struct OpenedFile {
   DataFileState state = DataFileState::NotOpen;
   FileHandle handle = kNoFileHandle;
   std::int64_t size = 0;
+  // Nothing was opened, yet the name is not one that names nothing: a file
+  // the user may not read, one another program holds with no sharing, a
+  // folder on the way that may not be entered.
+  bool cannotOpen = false;
 };
 
 // Opens an existing regular file for reading and writing, or for reading
 // alone when it cannot be written. Never creates a file and never opens
 // anything but a regular file, so a FIFO or a device cannot block the run.
-// Gives state NotOpen when nothing was opened.
-OpenedFile openRegularFile(const std::string& name, NameSource source);
+// The name is the system's bytes on POSIX and UTF-8 on Windows. Gives state
+// NotOpen when nothing was opened.
+OpenedFile openRegularFile(const std::string& name);
 
 // Reads up to `length` bytes at `offset`; gives the count read (short only at
 // the end of the file), or -1 when the read failed.

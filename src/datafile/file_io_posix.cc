@@ -8,31 +8,48 @@
 
 #include "datafile/file_io.h"
 
+// The errors of a name under which there is nothing at all.
+static bool namesNothing(int error) {
+  return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG || error == ELOOP;
+}
+
 // O_NONBLOCK keeps a FIFO swapped in after the stat from blocking the open;
-// the fstat afterwards refuses it all the same.
-static int openChecked(const char* path, int access, struct stat& status) {
+// the fstat afterwards refuses it all the same. On failure `error` is the
+// open's errno, or 0 for what is not a regular file.
+static int openChecked(const char* path, int access, struct stat& status, int& error) {
   const int descriptor = open(path, access | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  error = errno;
   if (descriptor < 0) return -1;
   if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
     close(descriptor);
+    error = 0;
     return -1;
   }
   return descriptor;
 }
 
-OpenedFile openRegularFile(const std::string& name, NameSource) {
+OpenedFile openRegularFile(const std::string& name) {
   OpenedFile opened;
   // A device may act on being opened at all, so look before opening.
   struct stat status {};
-  if (stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return opened;
+  if (stat(name.c_str(), &status) != 0) {
+    opened.cannotOpen = !namesNothing(errno);
+    return opened;
+  }
+  if (!S_ISREG(status.st_mode)) return opened;
 
-  int descriptor = openChecked(name.c_str(), O_RDWR, status);
+  int error = 0;
+  int descriptor = openChecked(name.c_str(), O_RDWR, status, error);
   opened.state = DataFileState::ReadWrite;
   if (descriptor < 0) {
-    descriptor = openChecked(name.c_str(), O_RDONLY, status);
+    descriptor = openChecked(name.c_str(), O_RDONLY, status, error);
     opened.state = DataFileState::ReadOnly;
   }
-  if (descriptor < 0) return OpenedFile{};
+  if (descriptor < 0) {
+    opened = OpenedFile{};
+    opened.cannotOpen = error != 0 && !namesNothing(error);
+    return opened;
+  }
   opened.handle = descriptor;
   opened.size = status.st_size;
   return opened;

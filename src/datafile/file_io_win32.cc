@@ -1,53 +1,85 @@
-// Windows file calls for DataFile. A name is turned into UTF-16 from the code
-// page its bytes came in and opened with the wide-character calls, so a name
-// typed at the console names the file whose characters the user saw there.
+// Windows file calls for DataFile. The name comes in UTF-8 and is opened by
+// its UTF-16 form with the wide-character calls, so every letter of it counts;
+// a path too long for the usual form is opened by its long form.
 
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 
-#include "datafile/device_names.h"
 #include "datafile/file_io.h"
+#include "datafile/windows_paths.h"
+#include "run/text.h"
 
 static HANDLE asHandle(FileHandle handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
 
-// Typed keys come in the console's input code page (an OEM one such as 437
-// or 850); the command line and redirected input in the ANSI code page, as
-// the C runtime's own file calls would take them.
-static std::wstring wideName(const std::string& name, NameSource source) {
-  const UINT codePage = source == NameSource::Typed ? GetConsoleCP() : CP_ACP;
-  const int size = static_cast<int>(name.size());
-  const int length = MultiByteToWideChar(codePage, 0, name.data(), size, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, 0, name.data(), size, wide.data(), length);
-  return wide;
+static std::wstring asWide(std::u16string_view text) {
+  return std::wstring(text.begin(), text.end());
 }
 
-static HANDLE openFile(const std::wstring& name, DWORD access) {
-  return CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+// The path the file calls are given: the long form of the full path where
+// that reaches MAX_PATH, which every Windows takes whatever its own limit,
+// and otherwise the name as it stands.
+static std::wstring systemPath(const std::u16string& name) {
+  const std::wstring wide = asWide(name);
+  const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return wide;
+  std::wstring full(length, L'\0');
+  const DWORD got = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+  if (got == 0 || got >= length) return wide;
+  full.resize(got);
+  const std::u16string longForm = longPathForm(std::u16string(full.begin(), full.end()));
+  return longForm.empty() ? wide : asWide(longForm);
+}
+
+// The errors under which there is nothing at all, or nothing that could be
+// opened as a file (an empty drive, a share that is not there).
+static bool namesNothing(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY: return true;
+    default: return false;
+  }
+}
+
+static HANDLE openFile(const std::wstring& path, DWORD access) {
+  return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-OpenedFile openRegularFile(const std::string& name, NameSource source) {
+OpenedFile openRegularFile(const std::string& name) {
   OpenedFile opened;
-  const std::wstring wide = wideName(name, source);
+  const std::u16string wide = utf16Of(name);
   // Opening a port can act on it, so a device name is refused before any open.
-  if (wide.empty() || namesDevice(std::u16string(wide.begin(), wide.end()))) return opened;
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+  if (wide.empty() || namesDevice(wide)) return opened;
+  const std::wstring path = systemPath(wide);
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    opened.cannotOpen = !namesNothing(GetLastError());
     return opened;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return opened;
 
-  HANDLE handle = openFile(wide, GENERIC_READ | GENERIC_WRITE);
+  HANDLE handle = openFile(path, GENERIC_READ | GENERIC_WRITE);
   opened.state = DataFileState::ReadWrite;
   if (handle == INVALID_HANDLE_VALUE) {
-    handle = openFile(wide, GENERIC_READ);
+    handle = openFile(path, GENERIC_READ);
     opened.state = DataFileState::ReadOnly;
   }
-  if (handle == INVALID_HANDLE_VALUE) return OpenedFile{};
+  if (handle == INVALID_HANDLE_VALUE) {
+    opened = OpenedFile{};
+    opened.cannotOpen = !namesNothing(GetLastError());
+    return opened;
+  }
   LARGE_INTEGER size{};
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) {
     CloseHandle(handle);

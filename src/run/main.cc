@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
   prepareProcess();
   std::setlocale(LC_CTYPE, "");
-  const int status = runConversion(commandLineTail(argc, argv));
+  const int status = runConversion(commandLineTail(commandLineArguments(argc, argv)));
   closingPause();
   return status;
 }

@@ -2,6 +2,8 @@
 
 #include "run/run.h"
 
+#include <string_view>
+
 #include "console/console_input.h"
 #include "console/console_output.h"
 #include "radiofile/profiles.h"
@@ -22,17 +24,24 @@ static void printBanner() {
   printBlankLine();
 }
 
+// The name, then what went wrong with its file; gives the exit status.
+static int printFailure(const RunState& run, std::string_view what) {
+  printText(run.fileName);
+  printLine(what);
+  return 1;
+}
+
 // The change report. The file is closed before it is printed, so that it
 // tells what reached the file. Gives the exit status.
 static int printChangeReport(const RunState& run, CloseOutcome outcome) {
-  printText(run.fileName);
   switch (outcome) {
-    case CloseOutcome::Refused: printLine(" cannot be written; no change was made."); return 1;
+    case CloseOutcome::Refused: return printFailure(run, " cannot be written; no change was made.");
+    case CloseOutcome::Unread: return printFailure(run, " could not be read; no change was made.");
     case CloseOutcome::Failed:
-      printLine(" could not be written completely; it may be partly updated.");
-      return 1;
+      return printFailure(run, " could not be written completely; it may be partly updated.");
     case CloseOutcome::Written: break;
   }
+  printText(run.fileName);
   printText(" has been updated.");
   printNumber(static_cast<float>(run.changeCount), false);
   printLine("Change(s) made.");
@@ -48,19 +57,19 @@ int runConversion(const std::string& commandLineTail) {
   clearScreen();
   run.fileName = commandLineTail;
   printBanner();
-  if (run.fileName.empty()) {
-    if (inputKind() == InputKind::Interactive) run.nameSource = NameSource::Typed;
+  if (run.fileName.empty())
     run.fileName =
         promptAndReadField("Enter the full file name saved by the KW radio prg [name.ext]");
-  }
   if (!passesDatGate(run.fileName)) return 0;
 
-  openForUpdate(run.dataFile, run.fileName, run.nameSource);
+  if (!openForUpdate(run.dataFile, run.fileName) && run.dataFile.cannotOpen)
+    return printFailure(run, " cannot be opened; no change was made.");
   run.signature = {readByte(run.dataFile, 4), readByte(run.dataFile, 5)};
   runKpg59dProfile(run);
   runKpg44dProfile(run);
   const CloseOutcome outcome = closeFile(run.dataFile);
-  if (run.tablesConverted) return printChangeReport(run, outcome);
+  if (run.tablesConverted || outcome == CloseOutcome::Unread)
+    return printChangeReport(run, outcome);
   if (!run.fileHandled) printLine(" This file is not a valid KPG59D/KPG44D file.");
   return 0;
 }

@@ -14,8 +14,6 @@ using Signature = std::array<std::uint8_t, 2>;  // the bytes at positions 4 and 
 
 struct RunState {
   std::string fileName;  // used unchanged as the path and printed back as held
-  // Typed when keys at the console gave the name.
-  NameSource nameSource = NameSource::Given;
   DataFile dataFile;
   Signature signature{0, 0};
   ChangeCount changeCount = 0;

@@ -17,5 +17,9 @@ void prepareProcess() {
   std::signal(SIGXFSZ, SIG_IGN);
 }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+}
+
 // A terminal stays open after the tool ends; there is nothing to hold.
 void closingPause() {}

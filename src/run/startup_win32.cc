@@ -6,17 +6,36 @@
 #include "console/console_output.h"
 #include "run/closing_pause.h"
 #include "run/startup.h"
+#include "run/text.h"
 
-// Asks the MinGW start-up code to expand wildcards in the arguments, as the
-// C runtime's own argument splitting does when its wildcard flag is set.
+// msvcrt.dll's wide-character argument splitting, which every Windows from
+// XP on has; no header declares it. Older msvcrt.dll versions give no result,
+// so only the vector it fills is looked at.
 extern "C" {
-int _dowildcard = -1;
+struct StartupInfo {
+  int newMode;
+};
+int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** environment, int expandWildcards,
+                   StartupInfo* info);
 }
 
 void prepareProcess() {
   // A name on an empty drive or a missing share must fail quietly, not stop
   // the run with a system dialog box.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
+std::vector<std::string> commandLineArguments(int, char**) {
+  int argc = 0;
+  wchar_t** argv = nullptr;
+  wchar_t** environment = nullptr;
+  StartupInfo info{0};
+  std::vector<std::string> arguments;
+  __wgetmainargs(&argc, &argv, &environment, 1, &info);
+  if (argv == nullptr) return arguments;
+  for (int i = 1; i < argc; ++i)
+    arguments.push_back(utf8Of(reinterpret_cast<const char16_t*>(argv[i])));
+  return arguments;
 }
 
 static ConsoleFacts consoleFacts() {

@@ -1,11 +1,14 @@
-// The text operations of the run: byte strings in the console's code page,
-// never converted. lastChars, upperCase and textEquals make the DAT gate;
-// commandLineTail makes the file name of the command line.
+// The text operations of the run. lastChars, upperCase and textEquals make
+// the DAT gate; commandLineTail makes the file name of the command line.
+// Texts are bytes: on POSIX as the terminal and the system give them, on
+// Windows always UTF-8, turned from and to the UTF-16 of the Windows calls at
+// the edges by utf8Of and utf16Of.
 
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The last n bytes (all of a shorter text); empty for n <= 0.
 std::string lastChars(std::string_view text, int n);
@@ -19,4 +22,15 @@ bool textEquals(std::string_view a, std::string_view b);
 
 // The arguments after the program name, joined by single blanks; empty when
 // there is none.
-std::string commandLineTail(int argc, const char* const* argv);
+std::string commandLineTail(const std::vector<std::string>& arguments);
+
+// Whether the bytes are UTF-8 throughout: no stray or overlong sequence, no
+// surrogate, nothing past U+10FFFF. ASCII is.
+bool isUtf8(std::string_view bytes);
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string utf8Of(std::u16string_view text);
+
+// UTF-8 to UTF-16; each byte that is not part of a whole sequence becomes
+// U+FFFD.
+std::u16string utf16Of(std::string_view text);

@@ -3,9 +3,11 @@
 // shows. The end-to-end tests use it under Wine, whose consoles cannot be
 // reached from the Linux side.
 //
-//   console_launcher [--buffer=COLUMNSxROWS] [--keys=KEYS] TOOL [ARGUMENTS...]
+//   console_launcher [--buffer=COLUMNSxROWS] [--keys=KEYS] [--hold=FILE] TOOL [ARGUMENTS...]
 //
 // --buffer makes the window 80 by 25 and the screen buffer the size given.
+// --hold keeps FILE open with no sharing while the tool runs, as another
+// program may.
 // KEYS are characters, with {UP}, {DOWN}, {LEFT}, {RIGHT}, {HOME}, {END},
 // {DEL}, {BS}, {ESC} and {ENTER} for those keys, and {down VK CHAR STATE} or
 // {up VK CHAR STATE} for any one event: its virtual-key code, UTF-16
@@ -29,6 +31,7 @@ namespace {
 struct Options {
   COORD buffer{0, 0};  // 0 by 0: leave the console as it comes
   std::wstring keys;
+  std::wstring hold;         // a file held open with no sharing
   std::wstring commandLine;  // the tool and its arguments
 };
 }  // namespace
@@ -72,6 +75,8 @@ static bool parse(const std::vector<std::wstring>& list, std::size_t from, Optio
       options.buffer = {static_cast<SHORT>(columns), static_cast<SHORT>(rows)};
     } else if (option.starts_with(L"--keys=")) {
       options.keys = option.substr(7);
+    } else if (option.starts_with(L"--hold=")) {
+      options.hold = option.substr(7);
     } else {
       return false;
     }
@@ -203,6 +208,12 @@ static int runInConsole(const Options& options) {
        written != events.size()))
     return kSetUpFailed;
 
+  HANDLE held = INVALID_HANDLE_VALUE;
+  if (!options.hold.empty()) {
+    held = CreateFileW(options.hold.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (held == INVALID_HANDLE_VALUE) return kSetUpFailed;
+  }
+
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -210,6 +221,7 @@ static int runInConsole(const Options& options) {
   startup.hStdOutput = screen;
   startup.hStdError = screen;
   const DWORD status = runAndWait(options.commandLine, startup, 0, kToolTimeoutMs);
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   printScreen(screen);
   return static_cast<int>(status);
 }
@@ -219,7 +231,9 @@ int main() {
   const bool inner = list.size() > 1 && list[1] == L"--in-console";
   Options options;
   if (!parse(list, inner ? 2 : 1, options)) {
-    writeOut("usage: console_launcher [--buffer=COLUMNSxROWS] [--keys=KEYS] TOOL [ARGUMENTS...]\n");
+    writeOut(
+        "usage: console_launcher [--buffer=COLUMNSxROWS] [--keys=KEYS] [--hold=FILE] TOOL "
+        "[ARGUMENTS...]\n");
     return 2;
   }
   if (inner) return runInConsole(options);

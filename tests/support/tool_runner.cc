@@ -192,6 +192,7 @@ static int inputFile(const std::string& input) {
     if (!staged->profiles.empty())
       setenv("LLVM_PROFILE_FILE", (staged->profiles + "/%p-%m.profraw").c_str(), 1);
   }
+  for (const std::string& setting : options.environment) putenv(strdup(setting.c_str()));
   // Windows has no file-size signal, so a Windows program cannot ignore it as
   // the POSIX build does; an emulator's host process would die by it.
   if (options.fileSizeLimit >= 0 && targetIsWindows()) signal(SIGXFSZ, SIG_IGN);

@@ -35,9 +35,10 @@ struct RunOptions {
   bool closeStandardInput = false;
   bool closeStandardOutput = false;  // descriptor 1 closed before the tool starts
   bool closeStandardError = false;
-  bool brokenOutputPipe = false;  // output is a pipe whose reader has gone
-  bool unprivileged = false;      // run as the unprivileged user when root
-  long fileSizeLimit = -1;        // RLIMIT_FSIZE in bytes, when >= 0
+  bool brokenOutputPipe = false;         // output is a pipe whose reader has gone
+  bool unprivileged = false;             // run as the unprivileged user when root
+  long fileSizeLimit = -1;               // RLIMIT_FSIZE in bytes, when >= 0
+  std::vector<std::string> environment;  // NAME=VALUE, added to the tool's
   int timeoutSeconds = 30;
 };
 

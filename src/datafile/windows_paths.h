@@ -1,0 +1,29 @@
+// Windows path rules the file calls follow: which names open a device rather
+// than a file, and the long form a path needs once it reaches MAX_PATH.
+// Portable, over the UTF-16 names that the Windows file calls take, so that
+// the rules are tested everywhere.
+
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9 and LPT0-9 (the superscript
+// digits one to three count too), in any case, as the last part of a path,
+// after a drive (C:NUL), before a dot or a colon (NUL.DAT, COM1:DAT) and
+// before trailing blanks (AUX .DAT). A path in the device namespace, one
+// that begins \\.\ or \\?\ or \??\, names a device unless a drive (C:\...),
+// a share (UNC\...) or a volume (Volume{...}\...) comes next. The \\?\ and
+// \??\ forms go to the system as they stand, so no reserved name counts there.
+bool namesDevice(std::u16string_view name);
+
+// The longest full path the file calls take in its usual form, before the
+// terminating null: MAX_PATH less one.
+inline constexpr std::size_t kLongestShortPath = 259;
+
+// The long form of a full path (as GetFullPathNameW gives it) longer than
+// kLongestShortPath: C:\... becomes \\?\C:\... and \\server\share\... becomes
+// \\?\UNC\server\share\.... Empty for a path that needs none or has none,
+// such as one in the device namespace already.
+std::u16string longPathForm(std::u16string_view fullPath);

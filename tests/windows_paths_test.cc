@@ -1,0 +1,91 @@
+// Windows device names, which open a device in every folder: refused before
+// any open, and ordinary names not; and the long form of a long path.
+
+#include "datafile/windows_paths.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(WindowsPathsTest, DevicesAndFiles) {
+  struct Case {
+    std::u16string name;
+    bool device;
+  };
+  const Case cases[] = {
+      {u"NUL.DAT", true},
+      {u"nul.dat", true},
+      {u"CON.DAT", true},
+      {u"PRN.DAT", true},
+      {u"AUX .DAT", true},
+      {u"COM1:DAT", true},
+      {u"com9.dat", true},
+      {u"LPT1.DAT", true},
+      {u"LPT0.DAT", true},
+      {u"COM\u00b9.DAT", true},
+      {u"COM\u00b3.DAT", true},
+      {u"CONIN$.DAT", true},
+      {u"conout$.dat", true},
+      {u"C:NUL.DAT", true},
+      {u"C:\\Radios\\NUL.DAT", true},
+      {u"radios/COM2.DAT", true},
+      {u"\\\\.\\NUL.DAT", true},
+      {u"//./COM1", true},
+      {u"\\\\?\\COM1", true},
+      {u"\\\\?\\GLOBALROOT\\Device\\Null", true},
+      {u"\\??\\PhysicalDrive0", true},
+      {u"\\\\.\\pipe\\R.DAT", true},
+      {u"\\\\.\\C:\\Radios\\NUL.DAT", true},
+      {u"//?/C:/NUL.DAT", true},
+      {u"\\\\?\\Volume{R.DAT", true},
+      {u"\\\\?\\C:\\R.DAT", false},
+      {u"\\\\?\\c:\\Radios\\R.DAT", false},
+      {u"\\\\?\\C:\\NUL.DAT", false},  // taken literally: a file of that name
+      {u"\\??\\C:\\R.DAT", false},
+      {u"\\\\?\\UNC\\server\\share\\R.DAT", false},
+      {u"\\\\?\\unc\\server\\share\\R.DAT", false},
+      {u"\\\\?\\Volume{0e4bd0b2-93a2-11e0-9f4b-806e6f6e6963}\\R.DAT", false},
+      {u"\\\\.\\C:\\R.DAT", false},
+      {u"//?/C:/R.DAT", false},
+      {u"\\\\server\\share\\R.DAT", false},
+      {u"RADIO.DAT", false},
+      {u"CONSOLE.DAT", false},
+      {u"NULL.DAT", false},
+      {u"COM.DAT", false},
+      {u"COM10.DAT", false},
+      {u"COM\u00b4.DAT", false},
+      {u"LPTA.DAT", false},
+      {u"NUL\\RADIO.DAT", false},
+      {u"C:\\CON\\RADIO.DAT", false},
+      {u"XNUL.DAT", false},
+      {u"", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(namesDevice(c.name), c.device) << std::string(c.name.begin(), c.name.end());
+}
+
+TEST(WindowsPathsTest, LongPathsTakeTheLongForm) {
+  const std::u16string folder = u"\\" + std::u16string(250, u'a');
+  const std::u16string atLimit(kLongestShortPath - 7, u'b');  // with C:\ and .DAT
+  struct Case {
+    std::u16string fullPath;
+    std::u16string longForm;
+  };
+  const Case cases[] = {
+      {u"C:\\" + atLimit + u".DAT", u""},
+      {u"C:\\" + atLimit + u"b.DAT", u"\\\\?\\C:\\" + atLimit + u"b.DAT"},
+      {u"z:" + folder + u"\\RADIO.DAT", u"\\\\?\\z:" + folder + u"\\RADIO.DAT"},
+      {u"\\\\server\\share" + folder + u"\\R.DAT",
+       u"\\\\?\\UNC\\server\\share" + folder + u"\\R.DAT"},
+      {u"\\\\?\\C:" + folder + u"\\RADIO.DAT", u""},
+      {u"\\\\.\\C:" + folder + u"\\RADIO.DAT", u""},
+      {u"C:\\RADIO.DAT", u""},
+      {u"\\\\server\\share\\R.DAT", u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fullPath.size());
+    EXPECT_EQ(longPathForm(c.fullPath), c.longForm);
+  }
+}
+
+}  // namespace
