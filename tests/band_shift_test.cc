@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The band-shift rules' bounds and the region walk, on real files.
 
 #include "radiofile/band_shift.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The closing pause: only a console of the tool's own, with the user at both
 // of its ends, keeps the window open after the run, until a closing key.
 

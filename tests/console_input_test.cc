@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The field parser, over a typed line and over a redirected stream.
 
 #include "console/console_input.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows console's key events: by the character they carry first, by
 // the virtual key only for keys that carry none.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DataFile: positions, reads past the end, writes seen by later reads, what
 // reaches the disk, and what is never opened.
 

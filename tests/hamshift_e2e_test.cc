@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End to end: the built tool run on generated files in a fresh folder, with
 // its exact output, exit status and the file's bytes afterwards checked.
 
@@ -231,11 +232,61 @@ TEST_F(E2eTest, LongFormAndLongPathsOpenTheirFile) {
       {windowsPath(drive + folder.file(longPath)), longPath},
       {"\\\\?\\" + windowsPath(drive + folder.file(longPath)), longPath},
   };
-  for (const auto& [name, path] : cases) {
+  for (const Case& c : cases) {
     const Kpg59dPair file;
-    put(path, file.before);
-    EXPECT_EQ(run({name}).output, kBanner + kKpg59dDetected + report(name, 96));
-    EXPECT_EQ(contents(path), file.after) << name;
+    put(c.path, file.before);
+    EXPECT_EQ(run({c.name}).output, kBanner + kKpg59dDetected + report(c.name, 96));
+    EXPECT_EQ(contents(c.path), file.after) << c.name;
+  }
+}
+
+// A lone --help or --version prints its text, with the platform's own line
+// ends, and nothing else: no clearing, no banner. Beside another word, or in
+// a longer name, it is part of a file name as ever.
+TEST_F(E2eTest, HelpAndVersionPrintTheirTextAlone) {
+  const std::string end = targetIsWindows() ? "\r\n" : "\n";
+  const std::string usage = "Usage: hamshift [FILE.DAT]" + end;
+  const std::string version = "hamshift " + std::string(kVersion) + end;
+  struct Case {
+    std::string argument, firstLine;
+  };
+  const Case cases[] = {
+      {"--help", usage},
+      {"-h", usage},
+      {"--version", version},
+      {"-V", version},
+      {"/?", targetIsWindows() ? usage : kBanner},  // a name that fails the gate on POSIX
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.argument);
+    const auto result = run({c.argument});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output.substr(0, c.firstLine.size()), c.firstLine) << result.output;
+    if (c.firstLine == kBanner) continue;
+    EXPECT_EQ(result.output.find(kBannerTop.substr(0, 20)), std::string::npos);
+    EXPECT_EQ(result.output.find('\x1b'), std::string::npos);
+    // Every line ends as the platform's do, the last one too.
+    std::string bare = result.output;
+    for (std::size_t at; (at = bare.find(end)) != std::string::npos;) bare.erase(at, end.size());
+    EXPECT_EQ(bare.find_first_of("\r\n"), std::string::npos) << result.output;
+    EXPECT_TRUE(result.output.ends_with(end));
+    if (c.firstLine == version) {
+      EXPECT_NE(result.output.find(end + "Licence GPL-3.0-or-later: "), std::string::npos);
+    }
+  }
+  EXPECT_TRUE(entries().empty());
+  const Kpg59dPair file;
+  struct Name {
+    std::vector<std::string> arguments;
+    std::string name;
+  };
+  const Name names[] = {{{"--help.DAT"}, "--help.DAT"},
+                        {{"--help", "RADIO.DAT"}, "--help RADIO.DAT"},
+                        {{"-V", "X.DAT"}, "-V X.DAT"}};
+  for (const Name& n : names) {
+    put(n.name, file.before);
+    EXPECT_EQ(run(n.arguments).output, kBanner + kKpg59dDetected + report(n.name, 96));
+    EXPECT_EQ(contents(n.name), file.after) << n.name;
   }
 }
 

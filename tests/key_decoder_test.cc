@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Terminal key decoding: which bytes make which key, and where one key ends
 // and the next begins.
 

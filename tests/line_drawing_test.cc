@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing of the typed line: the exact bytes each key writes, on a 10-column
 // terminal where the text begins at column 2.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing core: what each key does to the line and the insertion point.
 
 #include "console/line_editor.h"

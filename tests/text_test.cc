@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text helpers and the DAT gate.
 
 #include "run/text.h"

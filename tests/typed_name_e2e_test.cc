@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End to end: the file name read from redirected input, and typed and edited
 // in a pseudo-terminal. Which name the tool took shows in the file it
 // converted and in its report.

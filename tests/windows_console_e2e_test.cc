@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End to end in a Windows console, under Wine: the typed name where the
 // console's width and code pages matter, which the pipes of the other tests
 // cannot reach. console_launcher.exe, built beside the tool by the windows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows device names, which open a device in every folder: refused before
 // any open, and ordinary names not; and the long form of a long path.
 

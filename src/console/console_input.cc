@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The field parser and the prompt, apart from the platform's key input.
 
 #include "console/console_input.h"

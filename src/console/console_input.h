@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Console line input: the typed file name. promptAndReadField shows the
 // prompt and lets the user type and edit a line, or, with standard input
 // redirected, reads the stream without any prompt; parseTextField cuts the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Console input on POSIX systems: the redirected stream, and the typed line
 // read key by key in the terminal session of terminal_posix.h, fed to the key
 // decoder and drawn by line_drawing. With TERM=dumb the terminal keeps its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Console input on Windows: key events from the console, turned into the
 // editor's keys by console_keys, and the typed line drawn where
 // line_drawing's drawOnConsole says. Processed input stays on, so Ctrl+C ends

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Console key events to editor keys: the character code first, the virtual
 // key for the keys that have none.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows console's key events turned into the editor's keys. A key is
 // taken by the character it carries first, as the key table acts on a code
 // whatever key gave it (Ctrl+H is Backspace, Ctrl+M Enter), and by its

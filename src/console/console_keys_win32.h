@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Windows console key event as console_keys takes it. For the Windows
 // files only: the typed line and the closing pause read the same events.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print operations of ConsoleOutput, over the platform's consoleWrite.
 
 #include "console/console_output.h"

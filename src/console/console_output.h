@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ConsoleOutput: every byte the tool shows goes through these calls, straight
 // to standard output with no buffering, so each text is on screen before the
 // run's next step. Lines end in CR LF everywhere. Nothing here reports a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Console output on a POSIX terminal or stream. The bytes go out unchanged in
 // both modes, and the terminal wraps its rows itself; in Window mode the
 // column is followed, so that the line editor knows where the typed text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Console output on Windows. In Window mode the console draws: text at the
 // cursor in the current attribute, wrapping at the buffer width and
 // scrolling at the bottom, given as UTF-16 to the wide-character call so that
@@ -57,12 +58,17 @@ bool consoleIsUtf8() {
 
 // Older consoles refuse a write much over 26,000 characters, so the text goes
 // in pieces, none ending between the two halves of a character.
+static constexpr std::size_t kPieceLength = 8192;
+
 static void writeToConsole(std::string_view bytes) {
   const std::u16string text = utf16Of(bytes);
   std::u16string_view rest = text;
   while (!rest.empty()) {
-    std::size_t length = rest.size() > 8192 ? 8192 : rest.size();
-    if (length < rest.size() && rest[length - 1] >= 0xD800 && rest[length - 1] <= 0xDBFF) --length;
+    std::size_t length = rest.size();
+    if (length > kPieceLength) {
+      length = kPieceLength;
+      if (rest[length - 1] >= 0xD800 && rest[length - 1] <= 0xDBFF) --length;
+    }
     DWORD put = 0;
     const auto* units = reinterpret_cast<const wchar_t*>(rest.data());
     if (!WriteConsoleW(output(), units, static_cast<DWORD>(length), &put, nullptr) || put == 0)

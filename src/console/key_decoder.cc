@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Terminal key decoding: CSI and SS3 sequences for the cursor keys, the
 // control bytes of the editing keys, and UTF-8 characters taken whole.
 

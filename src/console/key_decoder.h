@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key decoding for a terminal: the bytes that a key sends (a character, a
 // control byte, or an escape sequence) turned into one EditKey. It reads
 // through a function pointer and makes no terminal call of its own, so tests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing of the typed line: the common start of the old and new line is
 // left alone; the rest is written from the first change, and what the old
 // line had beyond the new end is erased. Characters are counted only over

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The typed line on the screen: what it shows, and what each key must write
 // to bring it to the editor's line and insertion point. Both consoles share
 // the model: the text from where it began, counted in cells of one

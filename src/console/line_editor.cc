@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing core of the typed line.
 
 #include "console/line_editor.h"

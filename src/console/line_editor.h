@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line editor's core: the line, the insertion point and what each key
 // does to them. No terminal calls here, so tests drive it directly; keys come
 // from key_decoder.h (terminals) or console_keys.h (the Windows console), and

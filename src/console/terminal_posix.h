@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the POSIX console files share: the terminal's own writes and the
 // column they leave (console_output_posix.cc), and the session of the typed
 // line (terminal_session_posix.cc): raw mode, entered once and put back on

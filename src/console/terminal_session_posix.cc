@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The terminal session of the typed line on POSIX systems.
 //
 // Raw mode is entered before the prompt is shown, so that no key typed after

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DataFile's read cache and its writes. One window of kWindowSize bytes serves
 // the reads; each write goes to the file at once, and into the window so that
 // later reads see it.

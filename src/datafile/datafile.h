@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DataFile: the one radio data file of a run, edited in place byte by byte.
 //
 // Positions are 1-based: position p is the byte at offset p - 1. Reads go

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform's file calls behind DataFile: open, positioned read and write,
 // close. file_io_posix.cc and file_io_win32.cc each define them; none of them
 // prints anything or keeps state of its own.

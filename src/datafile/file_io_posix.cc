@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // POSIX file calls for DataFile.
 
 #include <fcntl.h>

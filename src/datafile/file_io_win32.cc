@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows file calls for DataFile. The name comes in UTF-8 and is opened by
 // its UTF-16 form with the wide-character calls, so every letter of it counts;
 // a path too long for the usual form is opened by its long form.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device-name rule and the long path form of the Windows file calls.
 
 #include "datafile/windows_paths.h"

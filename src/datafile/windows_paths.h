@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows path rules the file calls follow: which names open a device rather
 // than a file, and the long form a path needs once it reaches MAX_PATH.
 // Portable, over the UTF-16 names that the Windows file calls take, so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Band-shift rules and region walk. The rules test the bytes as read; they
 // demand different hi values, so at most one fires for a pair.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The band-shift rules and the walk over one table of frequency fields.
 //
 // A frequency field is four bytes of packed BCD, least significant first. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KPG59D and KPG44D file profiles: where each kind of file keeps its
 // tables, and how a KPG44D header tells its version and low-band deck.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decision of the closing pause, apart from the console calls that give
 // its facts.
 

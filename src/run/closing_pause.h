@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pause at the end of a run in a console window of the tool's own. Started
 // from Explorer (a double-click, or a file dropped on it), the tool gets a
 // console that closes the moment it ends, taking the report with it; there

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run driver: one straight dialogue, one file, no loop back.
 
 #include "run/run.h"

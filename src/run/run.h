@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool's one dialogue: banner, file name, the DAT gate, detection and
 // conversion, report.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RunState: what one run of the tool knows, owned by the driver and lent to
 // the file profiles.
 

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Process set-up done once, before the dialogue starts.
 
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Opens the null device on any closed standard descriptor, so the data file
@@ -16,3 +18,9 @@ void prepareProcess();
 // wildcards in it as msvcrt.dll's start-up does, and gives each argument in
 // UTF-8, so that no letter is lost to a code page on the way.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+// How this platform's own tools end a line: LF on POSIX, CR LF on Windows.
+extern const std::string_view kPlatformLineEnd;
+
+// Whether options may also be written with a slash (/?), as on Windows.
+extern const bool kSlashOptions;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Process set-up, and the end of a run, on POSIX systems.
 
 #include <fcntl.h>
@@ -7,6 +8,9 @@
 
 #include "run/closing_pause.h"
 #include "run/startup.h"
+
+const std::string_view kPlatformLineEnd = "\n";
+const bool kSlashOptions = false;
 
 void prepareProcess() {
   // open gives the lowest free descriptor, so each closed one is filled in

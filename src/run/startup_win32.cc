@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Process set-up, and the pause at the end of a run, on Windows.
 
 #include <windows.h>
@@ -13,11 +14,14 @@
 // so only the vector it fills is looked at.
 extern "C" {
 struct StartupInfo {
-  int newMode;
+  int newMode;  // cppcheck-suppress unusedStructMember ; read by msvcrt.dll
 };
 int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** environment, int expandWildcards,
                    StartupInfo* info);
 }
+
+const std::string_view kPlatformLineEnd = "\r\n";
+const bool kSlashOptions = true;
 
 void prepareProcess() {
   // A name on an empty drive or a missing share must fail quietly, not stop

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text operations of the run. lastChars, upperCase and textEquals make
 // the DAT gate; commandLineTail makes the file name of the command line.
 // Texts are bytes: on POSIX as the terminal and the system give them, on
@@ -33,4 +34,4 @@ std::string utf8Of(std::u16string_view text);
 
 // UTF-8 to UTF-16; each byte that is not part of a whole sequence becomes
 // U+FFFD.
-std::u16string utf16Of(std::string_view text);
+std::u16string utf16Of(std::string_view bytes);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the whole run, from the name on the command line to the
 // report, over a data file holding any bytes. The fuzzer's bytes become
 // F.DAT; the tool's output is caught in a file and its verdict read back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the typed-name field parser over any bytes, read both as a
 // typed line and as redirected input. The field never passes the limit or
 // holds a NUL, and the two ways of reading agree on it: the stream's only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: key bytes, decoded as a terminal sends them, applied to the
 // line editor and to a model of the key table that keeps the line as a list
 // of whole characters. After every key the two agree on the line, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make_fuzz_seeds: writes the fuzz targets' seed corpora, made with the
 // sample-file maker, into FOLDER/conversion, FOLDER/field and FOLDER/keys
 // (the folders must exist).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // console_launcher: a test-only Windows program that runs the tool in a
 // console of its own with keys already typed, then prints what the console
 // shows. The end-to-end tests use it under Wine, whose consoles cannot be

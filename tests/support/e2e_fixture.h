@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the end-to-end tests share: the tool's fixed texts, a fixture that
 // runs the tool in a fresh folder, and a KPG59D sample with its converted form.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key sequences for the tests of the editing core and its drawing: a key of
 // each kind, typed text as one key per byte, and sequences joined with +.
 

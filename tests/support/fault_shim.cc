@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loaded into the tool with LD_PRELOAD by end-to-end tests, to bring about
 // what a user meets only rarely:
 // - HAMSHIFT_SLOW_PROMPT set: a write to standard output that ends in "? ",

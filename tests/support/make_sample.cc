@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make_sample: writes a KPG44D version 2 sample file with a low-band radio in
 // deck 1, for the demo and the benchmark.
 //

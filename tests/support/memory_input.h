@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Input from memory for the tests and fuzz targets: a byte stream for the
 // field parser, and key bytes for the key decoder.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sample data files for the tests and the demo.
 
 #include "sample_file.h"

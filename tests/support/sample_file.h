@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample-file maker: builds KPG59D and KPG44D data files of any length,
 // with chosen frequency fields, version marks and deck marks. Every file the
 // tests and the demo use comes from here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A model terminal for the tests and fuzz targets: it plays what the tool
 // writes and shows the screen that a terminal would. Like a real one it
 // wraps at the right margin only when the next character comes (holding the

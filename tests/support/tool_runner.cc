@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Process plumbing for the end-to-end tests: fork, set up the child's
 // standard descriptors, limits and user, exec the tool, collect its output.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built tool as a separate process, the way a user would, and
 // collects what it printed and how it ended.
 //
