@@ -98,7 +98,7 @@ for preset in "${presets[@]}"; do
     echo "${version//$'\n'/}"
     [[ $version == *" 5.1."* ]] || { echo "Wine does not report Windows XP" >&2; exit 1; }
     "$suite" --tool="$tool" --launcher="timeout 60 $loader" \
-      --gtest_filter='E2eTest.Kpg*:E2eTest.NameFromRedirectedInput:WindowsConsoleTest.*'
+      --gtest_filter='E2eTest.Kpg*:E2eTest.NameFromRedirectedInput:E2eTest.NamesInAnyScript*:E2eTest.LongForm*:E2eTest.HelpAndVersion*:WindowsConsoleTest.*'
     report_windows
   fi
 done
