@@ -425,7 +425,12 @@ TEST_F(E2eTest, FailedWritesAndReadsAreReportedAndNoFieldIsTorn) {
     if (c.readsFrom >= 0)
       options.environment = {"LD_PRELOAD=" FAULT_SHIM,
                              "HAMSHIFT_FAIL_READS_FROM=" + std::to_string(c.readsFrom)};
-    const auto result = run({"BIG.DAT"}, options);
+    auto result = run({"BIG.DAT"}, options);
+    // Now and then the Wine loader itself fails to start under a small
+    // file-size limit (exit status 1, not a byte written); the tool has not
+    // run then, so the run is made once more.
+    if (targetIsWindows() && result.output.empty() && contents("BIG.DAT") == before)
+      result = run({"BIG.DAT"}, options);
     EXPECT_EQ(result.output, kBanner + c.lines);
     EXPECT_EQ(result.exitStatus, 1);
 
