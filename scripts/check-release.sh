@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Checks the release files that scripts/release.sh made in build/release/, as
 # their users will meet them: the checksums and the archives' listings; the
-# Debian package installed with apt-get, run from the PATH on a sample file,
-# its man page shown, lintian, and a purge that leaves no file; the man page
-# rendered without a warning; each zip's hamshift.exe held to Windows XP and
-# converting a file under Wine from a folder outside the clone; and a second
-# build in a fresh clone elsewhere, which must give the same bytes.
+# licence's text in the tarball and the zips (CR LF there), as Debian ships
+# it; the Debian package installed with apt-get, run from the PATH on a
+# sample file, its man page shown, lintian, and a purge that leaves no file;
+# the man page rendered without a warning; each zip's hamshift.exe held to
+# Windows XP and converting a file under Wine from a folder outside the
+# clone; and a second build in a fresh clone elsewhere, which must give the
+# same bytes.
 #
 # Needs root (apt-get), the default build's sample maker
 # (build/default/tests/make_sample), and a clean working tree for the second
@@ -67,7 +69,7 @@ echo "== checksums and listings =="
 
 top=hamshift-$version-linux-x86_64
 expected=$(printf '%s\n' "$top/" "$top/bin/" "$top/bin/hamshift" "$top/share/" \
-  "$top/share/doc/" "$top/share/doc/hamshift/" "$top/share/doc/hamshift/COPYING" \
+  "$top/share/doc/" "$top/share/doc/hamshift/" "$top/share/doc/hamshift/LICENSE" \
   "$top/share/doc/hamshift/README.md" \
   "$top/share/man/" "$top/share/man/man1/" "$top/share/man/man1/hamshift.1")
 diff <(tar -tzf "$release/$tarball") <(echo "$expected") || fail "$tarball lists otherwise"
@@ -82,7 +84,7 @@ diff <(dpkg-deb -c "$release/$deb" | awk '{ print $6 }') <(echo "$expected") ||
 
 for zip in "${zips[@]}"; do
   top=${zip%.zip}
-  expected=$(printf '%s\n' "$top/" "$top/COPYING.txt" "$top/README.txt" "$top/hamshift.exe")
+  expected=$(printf '%s\n' "$top/" "$top/LICENSE.txt" "$top/README.txt" "$top/hamshift.exe")
   diff <(unzip -Z1 "$release/$zip") <(echo "$expected") || fail "$zip lists otherwise"
 done
 echo "the four archives hold exactly the files expected"
@@ -97,6 +99,13 @@ fi
 [[ $(objdump --syms "$binary") == *"no symbols"* ]] || fail "the binary is not stripped"
 echo "highest glibc symbol version: $(objdump -T "$binary" | grep -o 'GLIBC_[0-9.]*' | sort -Vu |
   tail -1)"
+
+echo "== the licence =="
+# Debian's own copy of the text, which its copyright file points at.
+cmp LICENSE /usr/share/common-licenses/GPL-3 || fail "LICENSE is not the text of common-licenses/GPL-3"
+cmp "$scratch/tar/hamshift-$version-linux-x86_64/share/doc/hamshift/LICENSE" LICENSE ||
+  fail "$tarball carries another LICENSE"
+echo "LICENSE, and the tarball's, is /usr/share/common-licenses/GPL-3"
 
 echo "== man page =="
 warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l \
@@ -147,10 +156,11 @@ for build in x86_64:/usr/lib/wine/wine64 x86:/usr/lib/wine/wine; do
   top=hamshift-$version-windows-${build%%:*}
   unzip -q "$release/$top.zip" -d "$scratch/zip"
   windows=$scratch/zip/$top
-  for text in README.txt COPYING.txt; do
+  for text in README.txt LICENSE.txt; do
     [ "$(grep -c $'\r$' "$windows/$text")" = "$(wc -l <"$windows/$text")" ] ||
       fail "$top/$text has a line without CR LF"
   done
+  cmp <(tr -d '\r' <"$windows/LICENSE.txt") LICENSE || fail "$top/LICENSE.txt is not LICENSE"
   cmp <(tr -d '\r' <"$windows/README.txt") \
       <(sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$(date -u -d "@$(git log -1 --format=%ct)" +%F)/" \
             packaging/windows/README.txt) || fail "$top/README.txt is not the README of this version"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes the release files of the commit checked out, in build/release/:
-#   hamshift-VERSION-linux-x86_64.tar.gz   bin/hamshift, the man page, README, COPYING
+#   hamshift-VERSION-linux-x86_64.tar.gz   bin/hamshift, the man page, README, LICENSE
 #   hamshift_VERSION_amd64.deb             the same, installed under /usr
-#   hamshift-VERSION-windows-x86_64.zip    hamshift.exe, README.txt, COPYING.txt; 64-bit Windows
+#   hamshift-VERSION-windows-x86_64.zip    hamshift.exe, README.txt, LICENSE.txt; 64-bit Windows
 #   hamshift-VERSION-windows-x86.zip       the same for 32-bit Windows
 #   SHA256SUMS                             for sha256sum -c
 # Two runs on the same commit give the same bytes, wherever the clone lives
@@ -85,7 +85,7 @@ cp -R "$work/linux-install" "$deb/usr"
 doc=$deb/usr/share/doc/hamshift
 # Debian keeps the licence's text in /usr/share/common-licenses, which the
 # copyright file names.
-rm "$doc/COPYING"
+rm "$doc/LICENSE"
 gzip -9n "$deb/usr/share/man/man1/hamshift.1"
 cp packaging/deb/copyright "$doc/copyright"
 sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$(date -u -R -d "@$SOURCE_DATE_EPOCH")/" \
@@ -114,7 +114,7 @@ for build in windows:x86_64 windows-x86:x86; do
   cp "$work/$preset-install/bin/hamshift.exe" "$work/$preset-zip/$zip_name/"
   sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$date/" -e 's/$/\r/' packaging/windows/README.txt \
     >"$work/$preset-zip/$zip_name/README.txt"
-  sed -e 's/$/\r/' COPYING >"$work/$preset-zip/$zip_name/COPYING.txt"
+  sed -e 's/$/\r/' LICENSE >"$work/$preset-zip/$zip_name/LICENSE.txt"
   python3 scripts/make-zip.py "$out/$zip_name.zip" "$work/$preset-zip" "$zip_name" \
     "$SOURCE_DATE_EPOCH"
   zips+=("$zip_name.zip")
