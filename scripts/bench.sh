@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Benchmark of one worst-case run: a KPG44D file whose 352 converted fields
 # all hold 30.x MHz. Prints the system calls made on the data file and checks
 # that they are at most 360 and write no byte the run leaves as it was; then

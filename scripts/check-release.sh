@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the release files that scripts/release.sh made in build/release/, as
 # their users will meet them: the checksums and the archives' listings; the
 # licence's text in the tarball and the zips (CR LF there), as Debian ships

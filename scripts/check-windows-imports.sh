@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Holds Windows builds of hamshift.exe to Windows XP: each EXE must claim a
 # PE subsystem version of at most 5.1 (x86) or 5.2 (x86-64), import from
 # KERNEL32.dll and msvcrt.dll alone, and import only functions that

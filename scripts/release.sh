@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the release files of the commit checked out, in build/release/:
 #   hamshift-VERSION-linux-x86_64.tar.gz   bin/hamshift, the man page, README, LICENSE
 #   hamshift_VERSION_amd64.deb             the same, installed under /usr
