@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds hamshift.exe for 32-bit Windows (XP SP3 and later, and every
 # 64-bit Windows through its 32-bit layer) with MinGW-w64 on Linux.
 set(CMAKE_SYSTEM_PROCESSOR x86)

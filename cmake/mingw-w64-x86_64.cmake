@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds hamshift.exe for 64-bit Windows (XP x64 and later) with
 # MinGW-w64 on Linux.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

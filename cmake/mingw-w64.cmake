@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the two MinGW-w64 toolchain files share, for the triplet and Wine
 # loader each sets first. The tool has one thread, so it takes the -win32
 # compiler variant, whose runtime needs no POSIX threads library and so

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The release date, as YYYY-MM-DD in UTC, taken from SOURCE_DATE_EPOCH when it
 # is set, otherwise from the date of the commit checked out. A copy of the
 # sources without git falls back to today, so it still configures.

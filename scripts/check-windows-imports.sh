@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Holds Windows builds of hamshift.exe to Windows XP: each EXE must claim a
 # PE subsystem version of at most 5.1 (x86) or 5.2 (x86-64), import from
 # KERNEL32.dll and msvcrt.dll alone, and import only functions that
 # packaging/windows/xp-imports.txt lists for its architecture, each of them
 # checked there against Microsoft's documentation. It must also carry the
-# version information of this project version and a manifest that asks for
-# asInvoker and declares the program aware of long paths. Prints what it checked; fails on the first EXE that breaks a rule.
+# version information of this project version, naming the licence, and a
+# manifest that asks for asInvoker and declares the program aware of long
+# paths. Prints what it checked; fails on the first EXE that breaks a rule.
 #
 #   check-windows-imports.sh VERSION EXE...
 set -euo pipefail
@@ -49,10 +51,12 @@ for exe in "$@"; do
   resources=$(x86_64-w64-mingw32-windres -i "$exe" -O rc)
   grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resources" ||
     fail "$exe carries no version information for $version"
+  grep -q 'VALUE "LegalCopyright", ".*Licence: GPL-3.0-or-later\."' <<<"$resources" ||
+    fail "$exe carries no licence in its version information"
   grep -q 'requestedExecutionLevel level=""asInvoker""' <<<"$resources" ||
     fail "$exe carries no manifest asking for asInvoker"
   grep -q '<ws2:longPathAware>true</ws2:longPathAware>' <<<"$resources" ||
     fail "$exe carries no manifest declaring longPathAware"
   echo "$exe: $arch, subsystem version $major.$minor, $(wc -l <<<"$imports") imports," \
-    "all listed; version $version, manifest asInvoker and longPathAware"
+    "all listed; version $version, licence GPL-3.0-or-later, manifest asInvoker and longPathAware"
 done

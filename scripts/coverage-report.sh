@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Line and branch coverage of src/ from the coverage build's test run: merges
 # the raw profiles that the tool and the unit tests wrote, prints the report
 # and every line that no test reached, and fails below the line target.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one fuzz target for a bounded time from a copy of its seed corpus and
 # prints how many inputs it ran. On a crash or a broken invariant it prints
 # the end of the log, keeps the input in the artifacts folder, and prints it

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The static checks: the house format (.clang-format), cppcheck, and
 # clang-tidy (.clang-tidy) over src/ and tests/. Any finding fails.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a zip whose bytes depend only on the files' names and contents.
 
 Usage: make-zip.py OUT.zip BASE TOP EPOCH

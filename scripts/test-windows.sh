@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the end-to-end suite of the Linux build against the Windows builds
 # under Wine: build/default/tests/e2e_tests with build/PRESET/hamshift.exe,
 # for each PRESET given (default: windows and windows-x86).
