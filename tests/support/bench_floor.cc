@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's floor: the least that converting the worst-case sample
 // takes, with none of the tool's banner, checks or read cache. It opens the
 // file, reads its two 8192-byte halves, writes each changed field's top bytes
