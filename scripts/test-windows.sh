@@ -6,13 +6,12 @@
 #
 #   test-windows.sh [PRESET...]
 #
-# Each .exe is started by the Wine loader of its own architecture
-# (/usr/lib/wine/wine64 for x86-64, /usr/lib/wine/wine for x86): with 32-bit
-# support installed, the plain `wine` command starts a 64-bit program through
-# a 32-bit loader that stays on its console, so the program would never be
-# alone there. Both run in one 64-bit prefix with 32-bit support, as on a
-# 64-bit Windows. After the x86 suite, Wine is made to report Windows XP and
-# the conversions run once more, as a smoke test of the build for XP.
+# Each .exe is started by the Wine loader of its own architecture, and Wine's
+# own commands by the 64-bit one (scripts/wine.sh says why). Both run in one
+# 64-bit prefix, as on a 64-bit Windows. The x86 build runs only where a 32-bit
+# program can start; elsewhere its suite is skipped with a line that says why.
+# After the x86 suite, Wine is made to report Windows XP and the conversions
+# run once more, as a smoke test of the build for XP.
 #
 # Wine gets private prefixes (one for root, one for nobody, who runs the
 # read-only cases), no display, and a wineserver kept running, so that each
@@ -21,6 +20,7 @@
 # only its owner can enter; the suite runs nobody's copy of the tool from there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/wine.sh
 
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(windows windows-x86)
@@ -31,14 +31,16 @@ for preset in "${presets[@]}"; do
     { echo "build the $preset preset first: build/$preset/hamshift.exe is missing" >&2; exit 1; }
 done
 
-# The loader that runs an .exe of this architecture.
-loader_for() {
-  case $(x86_64-w64-mingw32-objdump -f "$1" | sed -n 's/.*file format //p') in
-    pei-x86-64) echo /usr/lib/wine/wine64 ;;
-    pei-i386) echo /usr/lib/wine/wine ;;
-    *) echo "not a Windows program: $1" >&2; return 1 ;;
-  esac
-}
+# The x86 build is left out where no 32-bit program can start.
+runnable=()
+for preset in "${presets[@]}"; do
+  if [ "$(wine_loader_for "build/$preset/hamshift.exe")" = "$wine32_loader" ] && ! wine32_usable; then
+    wine32_skip_line
+  else
+    runnable+=("$preset")
+  fi
+done
+[ ${#runnable[@]} -gt 0 ] || exit 0
 
 wine_root=$(mktemp -d /tmp/hamshift-wine-XXXXXX)
 chmod 755 "$wine_root"
@@ -60,18 +62,16 @@ as_nobody=(setpriv --reuid=nobody --regid="$(id -g nobody 2>/dev/null || echo 65
 # nobody's commands start in its home, not in the clone it may not enter.
 in_nobody_home() { (cd "$nobody_home" && "$@"); }
 cleanup() {
-  wineserver -k 2>/dev/null || true
-  if $with_nobody; then in_nobody_home "${as_nobody[@]}" wineserver -k 2>/dev/null || true; fi
+  wine_stop_server
+  if $with_nobody; then wine_stop_server in_nobody_home "${as_nobody[@]}"; fi
   rm -rf "$wine_root"
 }
 trap cleanup EXIT
 
 echo "== preparing Wine prefixes =="
-wineserver -p
-timeout 180 wineboot -i >/dev/null 2>&1
+wine_prepare_prefix
 if $with_nobody; then
-  in_nobody_home "${as_nobody[@]}" wineserver -p
-  in_nobody_home timeout 180 "${as_nobody[@]}" wineboot -i >/dev/null 2>&1
+  wine_prepare_prefix in_nobody_home "${as_nobody[@]}"
   export HAMSHIFT_UNPRIVILEGED_ENV="HOME=$nobody_home WINEPREFIX=$nobody_home/prefix"
 fi
 
@@ -81,18 +81,18 @@ fi
 report_windows() {
   local change=(reg delete 'HKCU\Software\Wine' /v Version /f)
   [ $# = 0 ] || change=(reg add 'HKCU\Software\Wine' /v Version /d "$1" /f)
-  wine "${change[@]}" >/dev/null
-  if $with_nobody; then in_nobody_home "${as_nobody[@]}" wine "${change[@]}" >/dev/null; fi
+  "$wine64_loader" "${change[@]}" >/dev/null
+  if $with_nobody; then in_nobody_home "${as_nobody[@]}" "$wine64_loader" "${change[@]}" >/dev/null; fi
 }
 
-for preset in "${presets[@]}"; do
+for preset in "${runnable[@]}"; do
   tool=build/$preset/hamshift.exe
-  loader=$(loader_for "$tool")
+  loader=$(wine_loader_for "$tool")
   echo "== end-to-end suite against $tool, started by $loader =="
   timeout 60 "$loader" "$tool" warm-up.txt </dev/null >/dev/null 2>&1 || true
   "$suite" --tool="$tool" --launcher="timeout 60 $loader"
 
-  if [ "$loader" = /usr/lib/wine/wine ]; then
+  if [ "$loader" = "$wine32_loader" ]; then
     echo "== $tool where Wine reports Windows XP =="
     report_windows winxp
     version=$("$loader" cmd /c ver | tr -d '\r')

@@ -1,0 +1,74 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Wine as every script of the project starts it; sourced, not run.
+#
+# Each loader is named directly, never through the `wine`, `wineboot` or
+# `winecfg` scripts: once the 32-bit loader is installed those pick it for
+# everything, 64-bit programs included, and on a kernel that starts no 32-bit
+# program that stops the x86-64 runs too. The prefix is made and served by the
+# 64-bit side; the x86 build runs only where wine32_usable says it can.
+
+wine64_loader=/usr/lib/wine/wine64
+wine32_loader=/usr/lib/wine/wine
+wineserver_program=/usr/lib/wine/wineserver64
+
+# The loader that runs an .exe of this architecture.
+wine_loader_for() {
+  case $(x86_64-w64-mingw32-objdump -f "$1" | sed -n 's/.*file format //p') in
+    pei-x86-64) echo "$wine64_loader" ;;
+    pei-i386) echo "$wine32_loader" ;;
+    *) echo "not a Windows program: $1" >&2; return 1 ;;
+  esac
+}
+
+# Succeeds when the kernel starts a 32-bit x86 program. The program tried is a
+# 93-byte ELF file that only calls exit(0), so no 32-bit library is needed;
+# when the kernel refuses it, the system's words are left in kernel_refusal.
+kernel_starts_32bit() {
+  local folder program
+  folder=$(mktemp -d)
+  program=$folder/exit0
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'`
+        `'\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'`
+        `'\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00'`
+        `'\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08'`
+        `'\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00'`
+        `'\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$program"
+  chmod 700 "$program"
+  local status=0
+  kernel_refusal=$("$program" 2>&1) || status=$?
+  rm -rf "$folder"
+  kernel_refusal=${kernel_refusal##*: }
+  [ "$status" = 0 ]
+}
+
+# Succeeds when a 32-bit Windows program can run here; otherwise leaves the
+# reason in wine32_reason. The one place every script asks.
+wine32_usable() {
+  if ! kernel_starts_32bit; then
+    wine32_reason="this kernel starts no 32-bit program: ${kernel_refusal:-refused}"
+  elif [ ! -x "$wine32_loader" ]; then
+    wine32_reason="wine32:i386 is not installed"
+  elif ! "$wine32_loader" --version >/dev/null 2>&1; then
+    wine32_reason="$wine32_loader --version fails"
+  else
+    return 0
+  fi
+  return 1
+}
+
+# The one line said wherever the x86 build's runs are skipped.
+wine32_skip_line() {
+  echo "32-bit Wine: not available here ($wine32_reason); the x86 build is checked by its imports only"
+}
+
+# Makes the prefix in WINEPREFIX and keeps its server running. Words given
+# are a command to run each step under (another user's, for instance).
+wine_prepare_prefix() {
+  "$@" "$wineserver_program" -p
+  "$@" timeout 180 "$wine64_loader" wineboot -i >/dev/null 2>&1
+}
+
+# Stops the server of WINEPREFIX, if one runs.
+wine_stop_server() {
+  "$@" "$wineserver_program" -k 2>/dev/null || true
+}
