@@ -41,11 +41,28 @@ kernel_starts_32bit() {
   [ "$status" = 0 ]
 }
 
+# Installs wine32:i386, with Debian's i386 architecture, where the kernel
+# starts 32-bit programs. Its failure (the i386 index can be out of step with
+# amd64's) stops nothing: wine32_usable tells it afterwards.
+wine32_install() {
+  kernel_starts_32bit || return 0
+  dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' && return 0
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  local log
+  log=$(mktemp)
+  apt-get update >"$log" 2>&1 || true
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends wine32:i386 \
+    >>"$log" 2>&1 || wine32_install_error=$(grep '^E: ' "$log" | tail -n 1)
+  rm -f "$log"
+}
+
 # Succeeds when a 32-bit Windows program can run here; otherwise leaves the
 # reason in wine32_reason. The one place every script asks.
 wine32_usable() {
   if ! kernel_starts_32bit; then
     wine32_reason="this kernel starts no 32-bit program: ${kernel_refusal:-refused}"
+  elif [ ! -x "$wine32_loader" ] && [ -n "${wine32_install_error:-}" ]; then
+    wine32_reason="installing wine32:i386 failed: $wine32_install_error"
   elif [ ! -x "$wine32_loader" ]; then
     wine32_reason="wine32:i386 is not installed"
   elif ! "$wine32_loader" --version >/dev/null 2>&1; then
