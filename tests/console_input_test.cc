@@ -14,10 +14,11 @@
 
 namespace {
 
-std::string fromLine(const std::string& line) {
+std::pair<std::string, FieldFit> fromLine(const std::string& line) {
   InputContext input;
   input.line = line;
-  return parseTextField(input);
+  std::string field = parseTextField(input);
+  return {field, fieldFit(input)};
 }
 
 // The field, and what follows it in the stream unread by the parser.
@@ -34,16 +35,21 @@ std::pair<std::string, std::string> fromStream(const std::string& bytes) {
 const std::string k4096(4096, 'x');
 
 TEST(ParseTextFieldTest, FieldsOfALine) {
+  const FieldFit followed = FieldFit::Followed, cut = FieldFit::Cut;
   struct Case {
     std::string line, field;
+    FieldFit fit = FieldFit::Whole;
   };
   const Case cases[] = {
       {"C:\\RADIO\\MY.DAT", "C:\\RADIO\\MY.DAT"},
       {"  C:\\My Files\\MY.DAT", "C:\\My Files\\MY.DAT"},
       {"\t \tMY.DAT", "MY.DAT"},
       {"MY.DAT  ", "MY.DAT  "},
-      {"MY.DAT,OLD.DAT", "MY.DAT"},
-      {"\"C:\\A,B\\MY.DAT\" REST", "C:\\A,B\\MY.DAT"},
+      {"MY.DAT,OLD.DAT", "MY.DAT", followed},
+      {"MY.DAT, \t", "MY.DAT"},
+      {"MY.DAT,,", "MY.DAT", followed},
+      {"\"C:\\A,B\\MY.DAT\" REST", "C:\\A,B\\MY.DAT", followed},
+      {"\"MY.DAT\" ,  ", "MY.DAT"},
       {"\"MY.DAT", "MY.DAT"},
       {"AB\"C.DAT", "AB\"C.DAT"},
       {"   ", ""},
@@ -53,16 +59,22 @@ TEST(ParseTextFieldTest, FieldsOfALine) {
       {"MY.DAT\nX", "MY.DAT"},
       {"MY.DAT\rX", "MY.DAT"},
       {"\"MY.DAT\nX\"", "MY.DAT"},
-      {"\"A\"B", "A"},
+      {"\"A\"B", "A", followed},
       {std::string("MY\0.DAT", 7), "MY"},
       {std::string("\0MY.DAT", 7), ""},
       {"\xe9t\xe9.DAT", "\xe9t\xe9.DAT"},
-      {k4096 + "yz", k4096},
-      {"\"" + k4096 + "yz\"", k4096},
+      {k4096 + "yz", k4096, cut},
+      {k4096 + " ", k4096, cut},
+      {"\"" + k4096 + "yz\"", k4096, cut},
+      {k4096, k4096},
+      {k4096 + ",", k4096},
+      {"\"" + k4096 + "\"", k4096},
+      {"\"" + k4096 + "\" X", k4096, followed},
       {std::string(4095, 'x') + "y", std::string(4095, 'x') + "y"},
-      {",MY.DAT", ""},
+      {",MY.DAT", "", followed},
   };
-  for (const Case& c : cases) EXPECT_EQ(fromLine(c.line), c.field) << '"' << c.line << '"';
+  for (const Case& c : cases)
+    EXPECT_EQ(fromLine(c.line), std::pair(c.field, c.fit)) << '"' << c.line << '"';
 }
 
 TEST(ParseTextFieldTest, RedirectedStreamRulesAndWhatStaysUnread) {
@@ -109,7 +121,7 @@ TEST(ParseTextFieldTest, TextModeIsForRedirectedInputOnly) {
       {"\x1A", "\x1A", ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(fromLine(c.bytes), c.fromLine) << '"' << c.bytes << '"';
+    EXPECT_EQ(fromLine(c.bytes).first, c.fromLine) << '"' << c.bytes << '"';
     EXPECT_EQ(fromStream(c.bytes).first, c.fromStream) << '"' << c.bytes << '"';
   }
 }

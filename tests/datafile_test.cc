@@ -231,7 +231,7 @@ TEST(DataFileTest, BytesBetweenWritesAreNeverWrittenBack) {
 // made in a child process as nobody.
 struct ReadOnlyRun {
   DataFileState state = DataFileState::NotOpen;
-  bool cannotOpen = false;
+  OpenFailure failure = OpenFailure::None;
   int before = -1, after = -1;
   bool wrote = false;
   CloseOutcome outcome = CloseOutcome::Failed;
@@ -243,7 +243,7 @@ ReadOnlyRun runOnReadOnlyFile(const std::string& path, bool write) {
     DataFile file;
     openForUpdate(file, path);
     seen.state = file.state;
-    seen.cannotOpen = file.cannotOpen;
+    seen.failure = file.openFailure;
     seen.before = readByte(file, 2);
     if (write) seen.wrote = writeByte(file, 2, 9);
     seen.after = readByte(file, 2);
@@ -295,7 +295,7 @@ TEST(DataFileTest, FileModesDecideHowTheFileOpens) {
     const ReadOnlyRun seen = runOnReadOnlyFile(path, c.write);
     const bool opened = c.state != DataFileState::NotOpen;
     EXPECT_EQ(seen.state, c.state);
-    EXPECT_EQ(seen.cannotOpen, !opened);
+    EXPECT_EQ(seen.failure, opened ? OpenFailure::None : OpenFailure::CannotOpen);
     EXPECT_EQ(seen.before, opened ? 2 : 0);
     EXPECT_FALSE(seen.wrote);
     EXPECT_EQ(seen.after, opened ? 2 : 0);
@@ -313,16 +313,25 @@ TEST(DataFileTest, NothingButARegularFileIsOpened) {
   struct Case {
     std::string name;
     const char* what;
+    OpenFailure failure;
   };
+  const OpenFailure notFound = OpenFailure::NotFound, notAFile = OpenFailure::NotAFile;
   const Case cases[] = {
-      {missing, "missing"},    {folder.path, "folder"}, {fifo, "FIFO"},
-      {"/dev/null", "device"}, {"", "empty name"},      {folder.path + "/no/such/X.DAT", "path"},
+      {missing, "missing", notFound},
+      {folder.path + "/no/such/X.DAT", "path through a missing folder", notFound},
+      {missing + ".keep/X.DAT", "path through a file", notFound},
+      {folder.path + "/" + std::string(300, 'N') + ".DAT", "name too long", notFound},
+      {"", "empty name", notFound},
+      {folder.path, "folder", notAFile},
+      {fifo, "FIFO", notAFile},
+      {"/dev/null", "device", notAFile},
   };
+  sample::writeFile(missing + ".keep", {});
   for (const Case& c : cases) {
     DataFile file;
     EXPECT_FALSE(openForUpdate(file, c.name)) << c.what;
     EXPECT_EQ(file.state, DataFileState::NotOpen) << c.what;
-    EXPECT_FALSE(file.cannotOpen) << c.what;
+    EXPECT_EQ(file.openFailure, c.failure) << c.what;
     EXPECT_EQ(readByte(file, 1), 0) << c.what;
     EXPECT_FALSE(writeByte(file, 1, 1)) << c.what;
     EXPECT_EQ(closeFile(file), CloseOutcome::Failed) << c.what;

@@ -142,7 +142,7 @@ TEST_F(E2eTest, Kpg44dVerdicts) {
     if (c.version != 0 && c.deck != 0) expected += report("K44.DAT", changes);
     if (c.invalid) expected += kInvalid;
     EXPECT_EQ(result.output, expected);
-    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.exitStatus, c.invalid ? 1 : 0);
     EXPECT_EQ(contents("K44.DAT"), after);
   }
 }
@@ -191,7 +191,7 @@ TEST_F(E2eTest, WildcardsAreExpandedOnlyByWindowsStartUp) {
     EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report("RADIO.DAT", 96));
     EXPECT_EQ(contents("RADIO.DAT"), file.after);
   } else {
-    EXPECT_EQ(result.output, kBanner + kInvalid);
+    EXPECT_EQ(result.output, kBanner + notFound("RAD*.DAT"));
     EXPECT_EQ(contents("RADIO.DAT"), file.before);
   }
 }
@@ -290,6 +290,23 @@ TEST_F(E2eTest, HelpAndVersionPrintTheirTextAlone) {
   }
 }
 
+// Windows's start-up code expands wildcards, and /? matches any one-letter
+// folder in the current drive's root; under Wine the test maps a drive to its
+// folder, which holds one.
+TEST_F(E2eTest, SlashQuestionMarkIsHelpBesideAOneLetterFolder) {
+  const char* prefix = std::getenv("WINEPREFIX");
+  if (!targetIsWindows() || prefix == nullptr)
+    GTEST_SKIP() << "needs the Windows build under Wine, with WINEPREFIX set";
+  const std::string drive = std::string(prefix) + "/dosdevices/y:";
+  ASSERT_EQ(mkdir(folder.file("Q").c_str(), 0755), 0);
+  if (symlink(folder.path.c_str(), drive.c_str()) != 0)
+    GTEST_SKIP() << "drive Y: is taken in " << prefix;
+  const auto result = run({"/?"});
+  unlink(drive.c_str());
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_TRUE(result.output.starts_with("Usage: hamshift [FILE.DAT]\r\n")) << result.output;
+}
+
 TEST_F(E2eTest, OtherFilesGetTheInvalidVerdictAndStayUnchanged) {
   Bytes other = sample::kpg59dFile();
   sample::setByte(other, 5, '8');
@@ -298,7 +315,7 @@ TEST_F(E2eTest, OtherFilesGetTheInvalidVerdictAndStayUnchanged) {
     put("OTHER.DAT", bytes);
     const auto result = run({"OTHER.DAT"});
     EXPECT_EQ(result.output, kBanner + kInvalid);
-    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(contents("OTHER.DAT"), bytes);
   }
 }
@@ -309,11 +326,27 @@ TEST_F(E2eTest, NoNameAndNoInputEndsAfterTheBanner) {
   EXPECT_EQ(result.exitStatus, 0);
 }
 
-TEST_F(E2eTest, MissingFileIsNotCreated) {
-  const auto result = run({"MISSING.DAT"});
-  EXPECT_EQ(result.output, kBanner + kInvalid);
-  EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_TRUE(entries().empty());
+// A name under which nothing is there: no file is made, and the run fails.
+TEST_F(E2eTest, NameOfNothingIsReportedAndNotCreated) {
+  const Kpg59dPair file;
+  put("RADIO.DAT", file.before);
+  const std::vector<std::vector<std::string>> commandLines = {
+      {"MISSING.DAT"},
+      {"no", "such/X.DAT"},
+      {"no/such/X.DAT"},
+      {"RADIO.DAT", "OTHER.DAT"},  // joined into one name
+      {std::string(300, 'N') + ".DAT"},
+      {"E\x1b[31mRED.DAT"},  // printed as it is to anything but a terminal
+  };
+  for (const auto& arguments : commandLines) {
+    std::string name = arguments[0];
+    for (std::size_t i = 1; i < arguments.size(); ++i) name += " " + arguments[i];
+    const auto result = run(arguments);
+    EXPECT_EQ(result.output, kBanner + notFound(name));
+    EXPECT_EQ(result.exitStatus, 1) << name;
+  }
+  EXPECT_EQ(entries(), std::vector<std::string>{"RADIO.DAT"});
+  EXPECT_EQ(contents("RADIO.DAT"), file.before);
 }
 
 TEST_F(E2eTest, NonRegularFilesAreNotOpened) {
@@ -341,8 +374,8 @@ TEST_F(E2eTest, NonRegularFilesAreNotOpened) {
     options.timeoutSeconds = 10;
     options.unprivileged = true;
     const auto result = run({name}, options);
-    EXPECT_EQ(result.output, kBanner + kInvalid) << name;
-    EXPECT_EQ(result.exitStatus, 0) << name;
+    EXPECT_EQ(result.output, kBanner + notAFile(name)) << name;
+    EXPECT_EQ(result.exitStatus, 1) << name;
   }
   EXPECT_EQ(entries().size(), made);
 }

@@ -33,8 +33,10 @@ TEST_F(E2eTest, NameFromRedirectedInput) {
       {"leading blanks and tabs", " \t  RADIO.DAT\n", "RADIO.DAT"},
       {"CR LF", "RADIO.DAT\r\nother\r\n", "RADIO.DAT"},
       {"no line end", "RADIO.DAT", "RADIO.DAT"},
-      {"a comma", "RADIO.DAT,OTHER.DAT\n", "RADIO.DAT"},
-      {"quoted, with a comma and blanks", "\"MY, RADIO .DAT\"  rest\n", "MY, RADIO .DAT"},
+      {"a comma and blanks after it", "RADIO.DAT, \t\nOTHER.DAT\n", "RADIO.DAT"},
+      {"a comma ending the input", "RADIO.DAT,", "RADIO.DAT"},
+      {"quoted, with a comma and blanks", "\"MY, RADIO .DAT\"  \n", "MY, RADIO .DAT"},
+      {"quoted, then a comma", "\"MY, RADIO .DAT\",\n", "MY, RADIO .DAT"},
       {"0x1A ends the input",
        "RADIO.DAT\x1A"
        "junk",
@@ -54,33 +56,47 @@ TEST_F(E2eTest, NameFromRedirectedInput) {
   }
 }
 
+// No file is opened, nor another converted in its place: each cut name is
+// CH.DAT, which is there.
 TEST_F(E2eTest, RedirectedInputThatGivesNoUsableName) {
-  const std::string longName = std::string(4093, 'x') + "DAT";
+  std::string base;  // CH.DAT in 4096 characters, which Windows opens and POSIX cannot
+  while (base.size() < 4090) base += "./";
+  base += "CH.DAT";
   struct Case {
     const char* what;
     std::string input, output;
+    int status;
   };
   const Case cases[] = {
-      {"empty input", "", kBanner},
-      {"only blanks", "   \n", kBanner},
+      {"empty input", "", kBanner, 0},
+      {"only blanks", "   \n", kBanner, 0},
       {"0x1A first",
        "\x1A"
-       "RADIO.DAT\n",
-       kBanner},
-      {"a blank after the name", "RADIO.DAT \n", kBanner},
-      // The first 4096 characters end in DAT, so the gate passes and the
-      // too-long name opens nothing; uncut, the name would end in MORE.
-      {"cut at 4096", longName + "MORE\n", kBanner + kInvalid},
-      {"over 4096, the cut fails the gate", std::string(4094, 'x') + ".DAT\n", kBanner},
+       "CH.DAT\n",
+       kBanner, 0},
+      {"a blank after the name", "CH.DAT \n", kBanner, 0},
+      {"a second name after a comma", "CH.DAT,2.DAT\n", kBanner + kMoreThanOneName, 1},
+      {"a comma and a blank before it", "CH.DAT , 2.DAT\n", kBanner + kMoreThanOneName, 1},
+      {"text after a closing quote", "\"CH.DAT\" 2.DAT\n", kBanner + kMoreThanOneName, 1},
+      {"nothing before the comma", ",CH.DAT\n", kBanner + kMoreThanOneName, 1},
+      // The cut name ends in DAT and is there; uncut, the name ends in .OLD.DAT.
+      {"cut at 4096", base + ".OLD.DAT\n", kBanner + kNameTooLong, 1},
+      {"cut at 4096, quoted", "\"" + base + "X\"\n", kBanner + kNameTooLong, 1},
+      {"cut at 4096, a blank after it", base + " \n", kBanner + kNameTooLong, 1},
+      {"4096 characters, no such file", std::string(4093, 'y') + "DAT\n",
+       kBanner + notFound(std::string(4093, 'y') + "DAT"), 1},
   };
+  const Kpg59dPair file;
+  put("CH.DAT", file.before);
   for (const Case& c : cases) {
     RunOptions options;
     options.input = c.input;
     const auto result = run({}, options);
     EXPECT_EQ(result.output, c.output) << c.what;
-    EXPECT_EQ(result.exitStatus, 0) << c.what;
+    EXPECT_EQ(result.exitStatus, c.status) << c.what;
   }
-  EXPECT_TRUE(entries().empty());
+  EXPECT_EQ(contents("CH.DAT"), file.before);
+  EXPECT_EQ(entries().size(), 1U);
 }
 
 TEST_F(E2eTest, CommandLineNameIsUsedWithoutReadingInput) {
@@ -254,6 +270,44 @@ TEST_F(TerminalTest, Utf8CharactersAreEditedWhole) {
                      "B.DAT\r"},
                     c.backspaced, options);
   }
+}
+
+// On a terminal: a typed line that holds more than the name opens nothing,
+// and a name's control bytes show as '?' rather than drive the terminal.
+TEST_F(TerminalTest, WhatIsNotOneNameOpensNothingAndNamesCannotDriveTheTerminal) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> arguments, keys;
+    std::string lastLine;
+    int status;
+  };
+  std::string longName;
+  while (longName.size() < 4094) longName += "./";
+  longName += "CH.DAT";
+  const Case cases[] = {
+      {"a second name", {}, {"CH.DAT,2.DAT\r"}, kMoreThanOneName, 1},
+      {"text after the quotes", {}, {"\"CH.DAT\" X\r"}, kMoreThanOneName, 1},
+      {"over 4096 characters", {}, {longName + "\r"}, kNameTooLong, 1},
+      {"an escape sequence in the name", {"E\x1b[31mRED.DAT"}, {}, notFound("E?[31mRED.DAT"), 1},
+      {"control bytes in the name", {"A\x01\x7f\tB.DAT"}, {}, notFound("A???B.DAT"), 1},
+  };
+  const Kpg59dPair file;
+  put("CH.DAT", file.before);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TerminalOptions options;
+    options.arguments = c.arguments;
+    options.keys = c.keys;
+    options.pauseMs = 50;
+    const TerminalResult result = runInTerminal(folder.path, options);
+    EXPECT_EQ(result.exitStatus, c.status);
+    TerminalScreen screen;
+    play(screen, result.output);
+    const std::vector<std::string> lines = joinedLines(screen);
+    ASSERT_GE(lines.size(), 2U);
+    EXPECT_EQ(lines[lines.size() - 2], linesOf(c.lastLine).front());
+  }
+  EXPECT_EQ(contents("CH.DAT"), file.before);
 }
 
 // The beep comes right after the Delete at the end, and for it alone.

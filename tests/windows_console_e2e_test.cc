@@ -186,18 +186,23 @@ TEST_F(WindowsConsoleTest, KeysAreTakenByTheirCharacter) {
 
 // A typed line longer than the 80 by 25 buffer holds: the buffer scrolls
 // while it is typed, and the part still on it, edited there, must show the
-// line as it is, just before the verdict.
+// line as it is, just before the verdict. The line is the path of a file
+// that is there, deep in folders, once the edit is made.
 TEST_F(WindowsConsoleTest, LineLongerThanTheBufferIsDrawnRight) {
   std::string typed;
-  for (int i = 0; typed.size() < 2296; ++i) typed += static_cast<char>('A' + i % 26);
+  while (typed.size() < 2252) typed += "ABCDEFGHIJKLMNOPQRSTUVWXY/";
+  std::string folders = typed;
+  for (int i = 0; i < 40; ++i) typed += static_cast<char>('A' + i % 26);
   typed += ".DAT";
   std::string keys = typed;
   for (int i = 0; i < 30; ++i) keys += "{LEFT}";
   keys += "{BS}9{END}{ENTER}";
   std::string line = typed;
   line.replace(line.size() - 31, 1, "9");
+  std::filesystem::create_directories(folder.file(folders));
+  put(line, {'x', 'x', 'x', 'x', 'x'});
   const auto result = inConsole(keys, {}, {"--buffer=80x25"});
-  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.exitStatus, 1);
   // The rows of the prompt and the line, of which the buffer's 25 rows keep
   // the last 23, then the verdict and the cursor's empty row.
   const std::string shown =
@@ -297,15 +302,16 @@ TEST_F(ClosingPauseTest, ALoneConsoleWaitsForAKeyAndKeepsTheStatus) {
     std::string argument;
     std::string lastLine;  // the line before the pause, or the last line (the banner's blank one)
     std::string key;       // tmux's name of the key that closes the window; none: no pause
+    int status;
   };
   const Case cases[] = {
       {"the report, closed by Enter", "", "R.DAT", "R.DAT has been updated. 96Change(s) made.",
-       "Enter"},
-      {"the verdict, closed by Esc", "", "NONE.DAT", kInvalid.substr(0, kInvalid.size() - 2),
-       "Escape"},
-      {"the silent end at the DAT gate, closed by Ctrl+C", "", "R.TXT", "\n", "C-c"},
+       "Enter", 0},
+      {"a missing file, closed by Esc", "", "NONE.DAT",
+       "NONE.DAT was not found; no change was made.", "Escape", 1},
+      {"the silent end at the DAT gate, closed by Ctrl+C", "", "R.TXT", "\n", "C-c", 0},
       {"a command prompt shares the console", "cmd /c", "R.DAT",
-       "R.DAT has been updated. 96Change(s) made.", ""},
+       "R.DAT has been updated. 96Change(s) made.", "", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -330,7 +336,7 @@ TEST_F(ClosingPauseTest, ALoneConsoleWaitsForAKeyAndKeepsTheStatus) {
     const std::string shown = screen();
     const std::string expected = c.lastLine + (c.key.empty() ? "" : "\n" + pause);
     EXPECT_NE(shown.find(expected + "\n"), std::string::npos) << shown;
-    EXPECT_EQ(status(), 0);
+    EXPECT_EQ(status(), c.status);
     if (c.argument == "R.DAT") {
       EXPECT_EQ(contents("R.DAT"), file.after);
     }

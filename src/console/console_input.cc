@@ -3,8 +3,6 @@
 
 #include "console/console_input.h"
 
-#include <utility>
-
 #include "console/console_output.h"
 
 static constexpr int kNothing = kEndOfInput - 1;
@@ -41,20 +39,20 @@ static bool isBlank(int c) {
   return c == ' ' || c == '\t';
 }
 
-// A CR ends a line together with a LF right after it.
-static void takeLineEndAfterCr(InputContext& input) {
-  const int next = take(input);
-  if (next != '\n' && next != kEndOfInput) input.pushedBack = next;
+// Whether `c` ends the line, taking the LF of a CR LF with it.
+static bool takeLineEnd(InputContext& input, int c) {
+  if (c == '\r') {
+    const int next = take(input);
+    if (next != '\n' && next != kEndOfInput) input.pushedBack = next;
+  }
+  input.lineEnded = c == '\n' || c == '\r' || c == kEndOfInput;
+  return input.lineEnded;
 }
 
 // After a closing quote or at the limit, with the next character in hand.
 static void closeField(InputContext& input, int c) {
   while (isBlank(c)) c = take(input);
-  if (c == ',' || c == '\n' || c == kEndOfInput) return;
-  if (c == '\r') {
-    takeLineEndAfterCr(input);
-    return;
-  }
+  if (c == ',' || takeLineEnd(input, c)) return;
   input.pushedBack = c;
 }
 
@@ -63,11 +61,7 @@ static void closeField(InputContext& input, int c) {
 static std::string readField(InputContext& input, int c, bool quoted) {
   std::string field;
   for (;; c = take(input)) {
-    if (c == kEndOfInput || c == '\n') break;
-    if (c == '\r') {
-      takeLineEndAfterCr(input);
-      break;
-    }
+    if (takeLineEnd(input, c)) break;
     if (quoted && c == '"') {
       closeField(input, take(input));
       break;
@@ -75,7 +69,13 @@ static std::string readField(InputContext& input, int c, bool quoted) {
     if (!quoted && c == ',') break;
     field += static_cast<char>(c);
     if (field.size() == kFieldLimit) {
-      closeField(input, take(input));
+      int next = take(input);
+      if (quoted && next == '"')
+        next = take(input);
+      else
+        input.fieldCut =
+            !(next == '\n' || next == '\r' || next == kEndOfInput || (!quoted && next == ','));
+      closeField(input, next);
       break;
     }
   }
@@ -85,27 +85,44 @@ static std::string readField(InputContext& input, int c, bool quoted) {
 std::string parseTextField(InputContext& input) {
   int c = take(input);
   while (isBlank(c)) c = take(input);
-  if (c == kEndOfInput) return {};
+  if (c == kEndOfInput) {
+    input.lineEnded = true;
+    return {};
+  }
   std::string field = c == '"' ? readField(input, take(input), true) : readField(input, c, false);
   const std::size_t nul = field.find('\0');
   if (nul != std::string::npos) field.resize(nul);
   return field;
 }
 
+FieldFit fieldFit(InputContext& input) {
+  bool blank = true;
+  for (int c = 0; !input.lineEnded;) {
+    c = take(input);
+    if (!takeLineEnd(input, c) && !isBlank(c)) blank = false;
+  }
+  if (input.fieldCut) return FieldFit::Cut;
+  return blank ? FieldFit::Whole : FieldFit::Followed;
+}
+
 int unusedStreamBytes(const InputContext& input) {
   return (input.pushedBack >= 0 ? 1 : 0) + (input.heldByte >= 0 ? 1 : 0);
 }
 
-std::string promptAndReadField(std::string_view prompt) {
+TypedField promptAndReadField(std::string_view prompt) {
   InputContext input;
+  TypedField typed;
   if (inputKind() == InputKind::Redirected) {
     input.readStream = readStandardInputByte;
-    std::string field = parseTextField(input);
+    typed.text = nameFromStream(parseTextField(input));
+    typed.fit = fieldFit(input);
     returnStandardInputBytes(unusedStreamBytes(input));
-    return nameFromStream(std::move(field));
+    return typed;
   }
   showPrompt(prompt);
   input.line = editConsoleLine();
   printBlankLine();
-  return parseTextField(input);
+  typed.text = parseTextField(input);
+  typed.fit = fieldFit(input);
+  return typed;
 }

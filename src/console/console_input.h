@@ -2,8 +2,9 @@
 // Console line input: the typed file name. promptAndReadField shows the
 // prompt and lets the user type and edit a line, or, with standard input
 // redirected, reads the stream without any prompt; parseTextField cuts the
-// line's first field out. Nothing here prints a message or reports a
-// failure: whatever goes wrong gives an empty or shorter field.
+// line's first field out, and fieldFit tells whether that field was all the
+// line held. Nothing here prints a message: whatever goes wrong gives an
+// empty or shorter field.
 
 #pragma once
 
@@ -27,16 +28,34 @@ struct InputContext {
   int pushedBack = kEndOfInput - 1;  // the one character put back, if any
   int heldByte = kEndOfInput - 1;    // a byte read ahead after a CR
   bool ended = false;                // 0x1A or the stream's end was met
+  bool lineEnded = false;            // the field's line end has been taken
+  bool fieldCut = false;             // the field went on past kFieldLimit
+};
+
+// How the first field stood on its line.
+enum class FieldFit {
+  Whole,     // nothing but blanks and tabs followed it, after one comma at most
+  Followed,  // more text followed it: after a comma, or after a closing quote
+  Cut,       // it went on past kFieldLimit bytes and was cut there
+};
+
+struct TypedField {
+  std::string text;
+  FieldFit fit = FieldFit::Whole;
 };
 
 // The first field: leading blanks and tabs skipped; quoted or ended by a
 // comma or a line end; at most kFieldLimit bytes; cut before any byte 0.
 std::string parseTextField(InputContext& input);
 
+// After parseTextField: takes the rest of the field's line and tells how the
+// field stood on it.
+FieldFit fieldFit(InputContext& input);
+
 // How many bytes the context read from its stream but did not use.
 int unusedStreamBytes(const InputContext& input);
 
-std::string promptAndReadField(std::string_view prompt);
+TypedField promptAndReadField(std::string_view prompt);
 
 // Platform operations, defined in console_input_posix.cc / _win32.cc.
 InputKind inputKind();

@@ -25,6 +25,17 @@ void printNumber(float value, bool endLine) {
   if (endLine) consoleWrite(kLineEnd);
 }
 
+void printName(std::string_view name) {
+  printText(outputMode() == OutputMode::Window ? visibleName(name) : std::string(name));
+}
+
+std::string visibleName(std::string_view name) {
+  std::string shown(name);
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
+  return shown;
+}
+
 OutputMode outputModeForSize(int columns, int rows) {
   if (columns == 0 && rows == 0) return OutputMode::Window;
   return columns > 1 && rows > 1 ? OutputMode::Window : OutputMode::Stream;

@@ -39,6 +39,12 @@ void printText(std::string_view text);
 void printLine(std::string_view text);
 void printBlankLine();
 void printNumber(float value, bool endLine);
+// A file name: on a console or terminal (Window mode) as visibleName shows
+// it, so that a name cannot drive the terminal; to a stream as held.
+void printName(std::string_view name);
+
+// The name with each control byte (below 32, and 127) shown as '?'.
+std::string visibleName(std::string_view name);
 
 // "%.7g" of the value, with one blank in front unless it is negative.
 std::string formatNumber(float value);

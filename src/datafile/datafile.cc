@@ -37,10 +37,10 @@ static bool loadWindow(DataFile& file, std::int64_t offset, std::int64_t length)
 }
 
 bool openForUpdate(DataFile& file, const std::string& name) {
-  if (file.state != DataFileState::NotOpen || name.empty()) return false;
+  if (file.state != DataFileState::NotOpen) return false;
   const OpenedFile opened = openRegularFile(name);
   file = DataFile{};
-  file.cannotOpen = opened.cannotOpen;
+  file.openFailure = opened.failure;
   if (opened.state == DataFileState::NotOpen) return false;
   file.state = opened.state;
   file.handle = opened.handle;

@@ -31,7 +31,7 @@ struct DataFile {
   std::int64_t windowStart = -1;  // -1: nothing cached
   std::int64_t windowLength = 0;
 
-  bool cannotOpen = false;     // the open failed on a file that is there (OpenedFile)
+  OpenFailure openFailure = OpenFailure::None;  // why openForUpdate opened nothing
   bool readFailed = false;     // a read failed: every later read gives 0, no write is made
   bool wroteAny = false;       // some byte reached the file
   bool writeFailed = false;    // a write or the close failed
@@ -49,8 +49,8 @@ enum class CloseOutcome {
 // Opens the named file for update. A missing name, or one naming anything but
 // a regular file (a folder, a FIFO, a device), is not opened and nothing is
 // created; a file that cannot be written opens ReadOnly. Returns false and
-// leaves the DataFile NotOpen when no file could be opened, with cannotOpen
-// set when a file is there; or when it was open already.
+// leaves the DataFile NotOpen when no file could be opened, with openFailure
+// saying why; or when it was open already.
 bool openForUpdate(DataFile& file, const std::string& name);
 
 // The byte at a position, 0-255. Yields 0 at or past the end of the file, for

@@ -14,21 +14,27 @@ inline constexpr FileHandle kNoFileHandle = -1;
 
 enum class DataFileState { NotOpen, ReadWrite, ReadOnly };
 
+// Why nothing was opened.
+enum class OpenFailure {
+  None,
+  NotFound,    // nothing is there: a missing file or folder on the way, a name too long
+  NotAFile,    // a folder, a FIFO, a socket or a device is there
+  CannotOpen,  // a file the user may not read, one another program holds with no
+               // sharing, a folder on the way that may not be entered
+};
+
 struct OpenedFile {
   DataFileState state = DataFileState::NotOpen;
   FileHandle handle = kNoFileHandle;
   std::int64_t size = 0;
-  // Nothing was opened, yet the name is not one that names nothing: a file
-  // the user may not read, one another program holds with no sharing, a
-  // folder on the way that may not be entered.
-  bool cannotOpen = false;
+  OpenFailure failure = OpenFailure::None;  // set when state is NotOpen
 };
 
 // Opens an existing regular file for reading and writing, or for reading
 // alone when it cannot be written. Never creates a file and never opens
 // anything but a regular file, so a FIFO or a device cannot block the run.
 // The name is the system's bytes on POSIX and UTF-8 on Windows. Gives state
-// NotOpen when nothing was opened.
+// NotOpen, and why, when nothing was opened.
 OpenedFile openRegularFile(const std::string& name);
 
 // Reads up to `length` bytes at `offset`; gives the count read (short only at

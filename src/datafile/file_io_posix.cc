@@ -34,10 +34,13 @@ OpenedFile openRegularFile(const std::string& name) {
   // A device may act on being opened at all, so look before opening.
   struct stat status {};
   if (stat(name.c_str(), &status) != 0) {
-    opened.cannotOpen = !namesNothing(errno);
+    opened.failure = namesNothing(errno) ? OpenFailure::NotFound : OpenFailure::CannotOpen;
     return opened;
   }
-  if (!S_ISREG(status.st_mode)) return opened;
+  if (!S_ISREG(status.st_mode)) {
+    opened.failure = OpenFailure::NotAFile;
+    return opened;
+  }
 
   int error = 0;
   int descriptor = openChecked(name.c_str(), O_RDWR, status, error);
@@ -48,7 +51,9 @@ OpenedFile openRegularFile(const std::string& name) {
   }
   if (descriptor < 0) {
     opened = OpenedFile{};
-    opened.cannotOpen = error != 0 && !namesNothing(error);
+    opened.failure = error == 0            ? OpenFailure::NotAFile
+                     : namesNothing(error) ? OpenFailure::NotFound
+                                           : OpenFailure::CannotOpen;
     return opened;
   }
   opened.handle = descriptor;

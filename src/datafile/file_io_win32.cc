@@ -52,6 +52,10 @@ static bool namesNothing(DWORD error) {
   }
 }
 
+static OpenFailure failureOf(DWORD error) {
+  return namesNothing(error) ? OpenFailure::NotFound : OpenFailure::CannotOpen;
+}
+
 static HANDLE openFile(const std::wstring& path, DWORD access) {
   return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -61,14 +65,24 @@ OpenedFile openRegularFile(const std::string& name) {
   OpenedFile opened;
   const std::u16string wide = utf16Of(name);
   // Opening a port can act on it, so a device name is refused before any open.
-  if (wide.empty() || namesDevice(wide)) return opened;
+  if (wide.empty()) {
+    opened.failure = OpenFailure::NotFound;
+    return opened;
+  }
+  if (namesDevice(wide)) {
+    opened.failure = OpenFailure::NotAFile;
+    return opened;
+  }
   const std::wstring path = systemPath(wide);
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
-    opened.cannotOpen = !namesNothing(GetLastError());
+    opened.failure = failureOf(GetLastError());
     return opened;
   }
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return opened;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    opened.failure = OpenFailure::NotAFile;
+    return opened;
+  }
 
   HANDLE handle = openFile(path, GENERIC_READ | GENERIC_WRITE);
   opened.state = DataFileState::ReadWrite;
@@ -77,14 +91,17 @@ OpenedFile openRegularFile(const std::string& name) {
     opened.state = DataFileState::ReadOnly;
   }
   if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
     opened = OpenedFile{};
-    opened.cannotOpen = !namesNothing(GetLastError());
+    opened.failure = failureOf(error);
     return opened;
   }
   LARGE_INTEGER size{};
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) {
     CloseHandle(handle);
-    return OpenedFile{};
+    opened = OpenedFile{};
+    opened.failure = OpenFailure::NotAFile;
+    return opened;
   }
   opened.handle = reinterpret_cast<FileHandle>(handle);
   opened.size = size.QuadPart;

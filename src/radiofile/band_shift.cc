@@ -33,12 +33,10 @@ void applyBandShift(DataFile& file, std::int32_t p, ChangeCount& count) {
   }
 }
 
-void convertRegion(DataFile& file, const TableRegion& region, ChangeCount& count,
-                   bool& fileHandled) {
+void convertRegion(DataFile& file, const TableRegion& region, ChangeCount& count) {
   for (std::int32_t i = 0; i <= region.lastIndex; ++i) {
     for (const std::int32_t fieldOffset : {0, 4}) {
       applyBandShift(file, region.stride * i + region.base + fieldOffset, count);
     }
   }
-  fileHandled = true;
 }

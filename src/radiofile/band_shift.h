@@ -34,7 +34,6 @@ struct TableRegion {
   std::int32_t lastIndex = 0;
 };
 
-// Applies the rules to both fields of every record, in file order, then sets
-// fileHandled. The walk always runs to its end.
-void convertRegion(DataFile& file, const TableRegion& region, ChangeCount& count,
-                   bool& fileHandled);
+// Applies the rules to both fields of every record, in file order. The walk
+// always runs to its end.
+void convertRegion(DataFile& file, const TableRegion& region, ChangeCount& count);

@@ -12,7 +12,7 @@ static constexpr Signature kKpg44dSignature{'4', '4'};
 static constexpr TableRegion kKpg59dChannels{6211, 16, 31};
 static constexpr TableRegion kKpg59dTests{16195, 8, 15};
 
-// Indexed by version 1 and 2; a version 1 file keeps the same layout 14 bytes
+// Indexed by version - 1; a version 1 file keeps the same layout 14 bytes
 // earlier.
 struct Kpg44dLayout {
   TableRegion channels;
@@ -24,12 +24,12 @@ static constexpr Kpg44dLayout kKpg44dLayouts[2] = {
     {{6211, 16, 159}, {{16195, 8, 15}, {15939, 8, 15}}, 16169},
 };
 
-void runKpg59dProfile(RunState& run) {
-  if (run.signature != kKpg59dSignature) return;
+ProfileVerdict runKpg59dProfile(DataFile& file, const Signature& signature, ChangeCount& count) {
+  if (signature != kKpg59dSignature) return ProfileVerdict::NotMine;
   printLine("Detected saved file created with KPG59D for model TK-6110/TK190.");
-  convertRegion(run.dataFile, kKpg59dChannels, run.changeCount, run.fileHandled);
-  convertRegion(run.dataFile, kKpg59dTests, run.changeCount, run.fileHandled);
-  run.tablesConverted = true;
+  convertRegion(file, kKpg59dChannels, count);
+  convertRegion(file, kKpg59dTests, count);
+  return ProfileVerdict::Converted;
 }
 
 // 1 for the mark "01", 2 for "2.", 0 for any other.
@@ -52,16 +52,15 @@ static int radioDeck(DataFile& file, int version) {
   return deck;
 }
 
-void runKpg44dProfile(RunState& run) {
-  if (run.signature != kKpg44dSignature) return;
-  const std::uint8_t versionMark = readByte(run.dataFile, 12);
-  const int version = formatVersion(versionMark, readByte(run.dataFile, 13));
-  const int deck = radioDeck(run.dataFile, version);
+ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature, ChangeCount& count) {
+  if (signature != kKpg44dSignature) return ProfileVerdict::NotMine;
+  const std::uint8_t versionMark = readByte(file, 12);
+  const int version = formatVersion(versionMark, readByte(file, 13));
+  const int deck = radioDeck(file, version);
   if (version != 0 && deck != 0) {
     const Kpg44dLayout& layout = kKpg44dLayouts[version - 1];
-    convertRegion(run.dataFile, layout.channels, run.changeCount, run.fileHandled);
-    convertRegion(run.dataFile, layout.deckTests[deck - 1], run.changeCount, run.fileHandled);
-    run.tablesConverted = true;
+    convertRegion(file, layout.channels, count);
+    convertRegion(file, layout.deckTests[deck - 1], count);
   }
 
   printBlankLine();
@@ -79,5 +78,6 @@ void runKpg44dProfile(RunState& run) {
     printNumber(static_cast<float>(deck), true);
   }
   printBlankLine();
-  if (deck == 0) run.fileHandled = true;
+  if (deck == 0) return ProfileVerdict::NoLowBandDeck;
+  return version == 0 ? ProfileVerdict::NotValid : ProfileVerdict::Converted;
 }

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The run driver: one straight dialogue, one file, no loop back.
+// The run driver: one straight dialogue, one file, no loop back. The steps
+// decide how the run ends; printOutcome alone says so.
 
 #include "run/run.h"
-
-#include <string_view>
 
 #include "console/console_input.h"
 #include "console/console_output.h"
@@ -25,32 +24,95 @@ static void printBanner() {
   printBlankLine();
 }
 
-// The name, then what went wrong with its file; gives the exit status.
-static int printFailure(const RunState& run, std::string_view what) {
-  printText(run.fileName);
-  printLine(what);
-  return 1;
-}
-
-// The change report. The file is closed before it is printed, so that it
-// tells what reached the file. Gives the exit status.
-static int printChangeReport(const RunState& run, CloseOutcome outcome) {
-  switch (outcome) {
-    case CloseOutcome::Refused: return printFailure(run, " cannot be written; no change was made.");
-    case CloseOutcome::Unread: return printFailure(run, " could not be read; no change was made.");
-    case CloseOutcome::Failed:
-      return printFailure(run, " could not be written completely; it may be partly updated.");
-    case CloseOutcome::Written: break;
-  }
-  printText(run.fileName);
-  printText(" has been updated.");
-  printNumber(static_cast<float>(run.changeCount), false);
-  printLine("Change(s) made.");
-  return 0;
-}
-
 bool passesDatGate(const std::string& fileName) {
   return !fileName.empty() && textEquals(upperCase(lastChars(fileName, 3)), "DAT");
+}
+
+static RunOutcome outcomeOfOpen(OpenFailure failure) {
+  switch (failure) {
+    case OpenFailure::NotFound: return RunOutcome::NotFound;
+    case OpenFailure::NotAFile: return RunOutcome::NotAFile;
+    case OpenFailure::CannotOpen: return RunOutcome::CannotOpen;
+    case OpenFailure::None: break;
+  }
+  return RunOutcome::CannotOpen;
+}
+
+// The file is closed before the outcome is printed, so that it tells what
+// reached the file. A failed read outranks what the profiles found, since
+// what they read may be wrong.
+static RunOutcome outcomeOfClose(CloseOutcome closed, ProfileVerdict verdict) {
+  if (closed == CloseOutcome::Unread) return RunOutcome::CouldNotBeRead;
+  switch (verdict) {
+    case ProfileVerdict::Converted:
+      if (closed == CloseOutcome::Refused) return RunOutcome::CannotBeWritten;
+      if (closed == CloseOutcome::Failed) return RunOutcome::PartlyWritten;
+      return RunOutcome::Converted;
+    case ProfileVerdict::NoLowBandDeck: return RunOutcome::NoLowBandDeck;
+    case ProfileVerdict::NotMine:
+    case ProfileVerdict::NotValid: break;
+  }
+  return RunOutcome::NotValid;
+}
+
+// The name, the prompt's line, the gate, the file's detection and conversion.
+static RunOutcome convertNamedFile(RunState& run) {
+  if (run.fileName.empty()) {
+    const TypedField typed =
+        promptAndReadField("Enter the full file name saved by the KW radio prg [name.ext]");
+    run.fileName = typed.text;
+    if (typed.fit == FieldFit::Followed) return RunOutcome::MoreThanOneName;
+    if (typed.fit == FieldFit::Cut) return RunOutcome::NameTooLong;
+  }
+  if (!passesDatGate(run.fileName)) return RunOutcome::LeftAtGate;
+
+  if (!openForUpdate(run.dataFile, run.fileName)) return outcomeOfOpen(run.dataFile.openFailure);
+  run.signature = {readByte(run.dataFile, 4), readByte(run.dataFile, 5)};
+  ProfileVerdict verdict = runKpg59dProfile(run.dataFile, run.signature, run.changeCount);
+  if (verdict == ProfileVerdict::NotMine)
+    verdict = runKpg44dProfile(run.dataFile, run.signature, run.changeCount);
+  return outcomeOfClose(closeFile(run.dataFile), verdict);
+}
+
+// The name and what became of its file.
+static int printNameAnd(const RunState& run, const char* what, int status) {
+  printName(run.fileName);
+  printLine(what);
+  return status;
+}
+
+// The outcome's line; gives the exit status.
+static int printOutcome(const RunState& run, RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::LeftAtGate:
+    case RunOutcome::NoLowBandDeck: return 0;
+    case RunOutcome::MoreThanOneName:
+      printLine(
+          "The line typed holds more than one name; a name with a comma goes in double "
+          "quotes. No change was made.");
+      return 1;
+    case RunOutcome::NameTooLong:
+      printLine("The name typed is longer than 4096 characters. No change was made.");
+      return 1;
+    case RunOutcome::NotFound: return printNameAnd(run, " was not found; no change was made.", 1);
+    case RunOutcome::NotAFile: return printNameAnd(run, " is not a file; no change was made.", 1);
+    case RunOutcome::CannotOpen:
+      return printNameAnd(run, " cannot be opened; no change was made.", 1);
+    case RunOutcome::NotValid: printLine(" This file is not a valid KPG59D/KPG44D file."); return 1;
+    case RunOutcome::Converted:
+      printName(run.fileName);
+      printText(" has been updated.");
+      printNumber(static_cast<float>(run.changeCount), false);
+      printLine("Change(s) made.");
+      return 0;
+    case RunOutcome::CannotBeWritten:
+      return printNameAnd(run, " cannot be written; no change was made.", 1);
+    case RunOutcome::CouldNotBeRead:
+      return printNameAnd(run, " could not be read; no change was made.", 1);
+    case RunOutcome::PartlyWritten:
+      return printNameAnd(run, " could not be written completely; it may be partly updated.", 1);
+  }
+  return 1;
 }
 
 int runConversion(const std::string& commandLineTail) {
@@ -58,19 +120,5 @@ int runConversion(const std::string& commandLineTail) {
   clearScreen();
   run.fileName = commandLineTail;
   printBanner();
-  if (run.fileName.empty())
-    run.fileName =
-        promptAndReadField("Enter the full file name saved by the KW radio prg [name.ext]");
-  if (!passesDatGate(run.fileName)) return 0;
-
-  if (!openForUpdate(run.dataFile, run.fileName) && run.dataFile.cannotOpen)
-    return printFailure(run, " cannot be opened; no change was made.");
-  run.signature = {readByte(run.dataFile, 4), readByte(run.dataFile, 5)};
-  runKpg59dProfile(run);
-  runKpg44dProfile(run);
-  const CloseOutcome outcome = closeFile(run.dataFile);
-  if (run.tablesConverted || outcome == CloseOutcome::Unread)
-    return printChangeReport(run, outcome);
-  if (!run.fileHandled) printLine(" This file is not a valid KPG59D/KPG44D file.");
-  return 0;
+  return printOutcome(run, convertNamedFile(run));
 }

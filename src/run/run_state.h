@@ -1,23 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// RunState: what one run of the tool knows, owned by the driver and lent to
-// the file profiles.
+// RunState: what one run of the tool knows, owned by the driver; and
+// RunOutcome, each way a run can end.
 
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
 
 #include "datafile/datafile.h"
 #include "radiofile/band_shift.h"
-
-using Signature = std::array<std::uint8_t, 2>;  // the bytes at positions 4 and 5
+#include "radiofile/profiles.h"
 
 struct RunState {
   std::string fileName;  // used unchanged as the path and printed back as held
   DataFile dataFile;
   Signature signature{0, 0};
   ChangeCount changeCount = 0;
-  bool fileHandled = false;      // a profile dealt with the file: no invalid-file verdict
-  bool tablesConverted = false;  // a profile walked its tables: the change report is due
+};
+
+// Each way a run ends; the driver prints its line and gives its exit status.
+enum class RunOutcome {
+  LeftAtGate,       // no name, or one that does not end in DAT: nothing more is printed
+  MoreThanOneName,  // the typed line went on after the name
+  NameTooLong,      // the typed name went on past the field's limit
+  NotFound,         // nothing is there under the name
+  NotAFile,         // a folder, a FIFO, a socket or a device
+  CannotOpen,       // a file is there that cannot be opened
+  NotValid,         // neither profile took the file
+  NoLowBandDeck,    // a KPG44D file with nothing to convert
+  Converted,        // the change report
+  CannotBeWritten,  // a read-only file with fields to change
+  CouldNotBeRead,   // a read failed before any field was written
+  PartlyWritten,    // a write or the close failed, or a read after fields were written
 };

@@ -6,6 +6,7 @@
 #include "console/console_keys_win32.h"
 #include "console/console_output.h"
 #include "run/closing_pause.h"
+#include "run/command_line.h"
 #include "run/startup.h"
 #include "run/text.h"
 
@@ -29,17 +30,25 @@ void prepareProcess() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 }
 
-std::vector<std::string> commandLineArguments(int, char**) {
+static std::vector<std::string> splitCommandLine(bool expandWildcards) {
   int argc = 0;
   wchar_t** argv = nullptr;
   wchar_t** environment = nullptr;
   StartupInfo info{0};
   std::vector<std::string> arguments;
-  __wgetmainargs(&argc, &argv, &environment, 1, &info);
+  __wgetmainargs(&argc, &argv, &environment, expandWildcards ? 1 : 0, &info);
   if (argv == nullptr) return arguments;
   for (int i = 1; i < argc; ++i)
     arguments.push_back(utf8Of(reinterpret_cast<const char16_t*>(argv[i])));
   return arguments;
+}
+
+// The option words are taken as typed: expanded, /? would become the name of
+// any one-letter folder in the drive's root.
+std::vector<std::string> commandLineArguments(int, char**) {
+  std::vector<std::string> typed = splitCommandLine(false);
+  if (commandLineRequest(typed, kSlashOptions) != CommandLineRequest::Conversion) return typed;
+  return splitCommandLine(true);
 }
 
 static ConsoleFacts consoleFacts() {

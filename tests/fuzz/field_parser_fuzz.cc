@@ -3,7 +3,7 @@
 // typed line and as redirected input. The field never passes the limit or
 // holds a NUL, and the two ways of reading agree on it: the stream's only
 // differences are its CR LF pairs, which end the field either way, and the
-// byte 0x1A, which ends the stream.
+// byte 0x1A, which ends the stream. They agree on what follows it, too.
 
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(field->find('\0') == std::string::npos);
   }
   require(typedField == streamField);
+  require(fieldFit(typed) == fieldFit(redirected));
   // What is handed back to standard input was read from it.
   const int unused = unusedStreamBytes(redirected);
   require(unused >= 0 && unused <= 2 && static_cast<std::size_t>(unused) <= stream.next);

@@ -36,8 +36,20 @@ inline const std::string kInvalid = " This file is not a valid KPG59D/KPG44D fil
 inline const std::string kKpg59dDetected =
     "Detected saved file created with KPG59D for model TK-6110/TK190.\r\n";
 
+inline const std::string kMoreThanOneName =
+    "The line typed holds more than one name; a name with a comma goes in double quotes. No "
+    "change was made.\r\n";
+inline const std::string kNameTooLong =
+    "The name typed is longer than 4096 characters. No change was made.\r\n";
+
 inline std::string report(const std::string& name, int changes) {
   return name + " has been updated. " + std::to_string(changes) + "Change(s) made.\r\n";
+}
+inline std::string notFound(const std::string& name) {
+  return name + " was not found; no change was made.\r\n";
+}
+inline std::string notAFile(const std::string& name) {
+  return name + " is not a file; no change was made.\r\n";
 }
 
 inline std::string kpg44dLines(int version, int deck) {
