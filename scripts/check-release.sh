@@ -27,7 +27,7 @@ fail() {
 [ -x "$make_sample" ] || fail "build the default preset first: $make_sample is missing"
 [ "$(id -u)" = 0 ] || fail "run as root: the package is installed and purged"
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release-work/linux/CMakeCache.txt)
+version=$(bash scripts/project-version.sh)
 tarball=hamshift-$version-linux-x86_64.tar.gz
 deb=hamshift_${version}_amd64.deb
 zips=(hamshift-$version-windows-x86_64.zip hamshift-$version-windows-x86.zip)

@@ -65,7 +65,7 @@ cmake --preset default -B "$work/linux" -DHAMSHIFT_TESTS=OFF -DCMAKE_INSTALL_PRE
   -DCMAKE_CXX_FLAGS="$prefix_map -D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
   -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now" >/dev/null
 cmake --build "$work/linux" -j 2
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.txt")
+version=$(bash scripts/project-version.sh)
 date=$(date -u -d "@$SOURCE_DATE_EPOCH" +%F)
 echo "version $version, released $date"
 
