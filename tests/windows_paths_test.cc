@@ -89,4 +89,32 @@ TEST(WindowsPathsTest, LongPathsTakeTheLongForm) {
   }
 }
 
+// A name of nothing is "was not found"; a file that is there but withheld is
+// "cannot be opened", never the other way round.
+TEST(WindowsPathsTest, OpenErrorsTellNothingFromWithheld) {
+  struct Case {
+    std::uint32_t error;
+    OpenFailure failure;
+  };
+  const OpenFailure nothing = OpenFailure::NotFound, withheld = OpenFailure::CannotOpen;
+  const Case cases[] = {
+      {2, nothing},      // ERROR_FILE_NOT_FOUND
+      {3, nothing},      // ERROR_PATH_NOT_FOUND
+      {15, nothing},     // ERROR_INVALID_DRIVE
+      {21, nothing},     // ERROR_NOT_READY
+      {53, nothing},     // ERROR_BAD_NETPATH
+      {67, nothing},     // ERROR_BAD_NET_NAME
+      {123, nothing},    // ERROR_INVALID_NAME
+      {161, nothing},    // ERROR_BAD_PATHNAME
+      {206, nothing},    // ERROR_FILENAME_EXCED_RANGE
+      {267, nothing},    // ERROR_DIRECTORY
+      {5, withheld},     // ERROR_ACCESS_DENIED
+      {32, withheld},    // ERROR_SHARING_VIOLATION
+      {33, withheld},    // ERROR_LOCK_VIOLATION
+      {1920, withheld},  // ERROR_CANT_ACCESS_FILE
+      {0, withheld},
+  };
+  for (const Case& c : cases) EXPECT_EQ(openFailureOfError(c.error), c.failure) << c.error;
+}
+
 }  // namespace

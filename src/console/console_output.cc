@@ -20,9 +20,9 @@ void printBlankLine() {
   consoleWrite(kLineEnd);
 }
 
-void printNumber(float value, bool endLine) {
+void printNumber(float value, AfterNumber after) {
   consoleWrite(formatNumber(value));
-  if (endLine) consoleWrite(kLineEnd);
+  if (after == AfterNumber::LineEnd) consoleWrite(kLineEnd);
 }
 
 void printName(std::string_view name) {

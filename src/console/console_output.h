@@ -38,7 +38,9 @@ void clearScreen();
 void printText(std::string_view text);
 void printLine(std::string_view text);
 void printBlankLine();
-void printNumber(float value, bool endLine);
+enum class AfterNumber { Nothing, LineEnd };
+// formatNumber's text of the value, then the line end if asked.
+void printNumber(float value, AfterNumber after);
 // A file name: on a console or terminal (Window mode) as visibleName shows
 // it, so that a name cannot drive the terminal; to a stream as held.
 void printName(std::string_view name);

@@ -34,27 +34,16 @@ static std::wstring systemPath(const std::u16string& name) {
   return longForm.empty() ? wide : asWide(longForm);
 }
 
-// The errors under which there is nothing at all, or nothing that could be
-// opened as a file (an empty drive, a share that is not there).
-static bool namesNothing(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_NOT_READY:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_DIRECTORY: return true;
-    default: return false;
-  }
-}
-
-static OpenFailure failureOf(DWORD error) {
-  return namesNothing(error) ? OpenFailure::NotFound : OpenFailure::CannotOpen;
-}
+static_assert(kNamesNothingErrors[0] == ERROR_FILE_NOT_FOUND &&
+              kNamesNothingErrors[1] == ERROR_PATH_NOT_FOUND &&
+              kNamesNothingErrors[2] == ERROR_INVALID_DRIVE &&
+              kNamesNothingErrors[3] == ERROR_NOT_READY &&
+              kNamesNothingErrors[4] == ERROR_BAD_NETPATH &&
+              kNamesNothingErrors[5] == ERROR_BAD_NET_NAME &&
+              kNamesNothingErrors[6] == ERROR_INVALID_NAME &&
+              kNamesNothingErrors[7] == ERROR_BAD_PATHNAME &&
+              kNamesNothingErrors[8] == ERROR_FILENAME_EXCED_RANGE &&
+              kNamesNothingErrors[9] == ERROR_DIRECTORY);
 
 static HANDLE openFile(const std::wstring& path, DWORD access) {
   return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -76,7 +65,7 @@ OpenedFile openRegularFile(const std::string& name) {
   const std::wstring path = systemPath(wide);
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
-    opened.failure = failureOf(GetLastError());
+    opened.failure = openFailureOfError(GetLastError());
     return opened;
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -93,7 +82,7 @@ OpenedFile openRegularFile(const std::string& name) {
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     opened = OpenedFile{};
-    opened.failure = failureOf(error);
+    opened.failure = openFailureOfError(error);
     return opened;
   }
   LARGE_INTEGER size{};

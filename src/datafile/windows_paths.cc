@@ -64,3 +64,9 @@ std::u16string longPathForm(std::u16string_view fullPath) {
     return u"\\\\?\\UNC\\" + std::u16string(fullPath.substr(2));
   return {};
 }
+
+OpenFailure openFailureOfError(std::uint32_t error) {
+  for (const std::uint32_t nothing : kNamesNothingErrors)
+    if (error == nothing) return OpenFailure::NotFound;
+  return OpenFailure::CannotOpen;
+}

@@ -66,7 +66,7 @@ ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature, Chan
   printBlankLine();
   if (version != 0) {
     printText("Detected saved file built with KPG44D Ver.");
-    printNumber(static_cast<float>(version), false);
+    printNumber(static_cast<float>(version), AfterNumber::Nothing);
     printLine("software.");
   } else {
     printLine("Not a supported Ver. of KPG44D software.");
@@ -75,7 +75,7 @@ ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature, Chan
     printLine("No Low band radio configured.");
   } else {
     printText("Low band radio detected in Radio Deck Number");
-    printNumber(static_cast<float>(deck), true);
+    printNumber(static_cast<float>(deck), AfterNumber::LineEnd);
   }
   printBlankLine();
   if (deck == 0) return ProfileVerdict::NoLowBandDeck;

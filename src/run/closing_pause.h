@@ -30,6 +30,6 @@ bool closesWindow(const ConsoleKeyEvent& event);
 
 // Called once the run is over, before the process exits: on Windows, when
 // needsClosingPause holds, prints kClosingPauseLine and waits for Enter, Esc
-// or Ctrl+C. Elsewhere it does nothing. Defined in startup_posix.cc /
-// startup_win32.cc.
+// or Ctrl+C. Elsewhere it does nothing. Defined in closing_pause_posix.cc /
+// closing_pause_win32.cc.
 void closingPause();

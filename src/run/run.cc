@@ -9,6 +9,7 @@
 #include "radiofile/profiles.h"
 #include "run/run_state.h"
 #include "run/text.h"
+#include "run/version.h"
 
 static void printBanner() {
   printLine("               ************ For Ham Use Only  ************* ");
@@ -102,7 +103,7 @@ static int printOutcome(const RunState& run, RunOutcome outcome) {
     case RunOutcome::Converted:
       printName(run.fileName);
       printText(" has been updated.");
-      printNumber(static_cast<float>(run.changeCount), false);
+      printNumber(static_cast<float>(run.changeCount), AfterNumber::Nothing);
       printLine("Change(s) made.");
       return 0;
     case RunOutcome::CannotBeWritten:

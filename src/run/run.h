@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include "run/version.h"
-
 // The name ends in DAT, in any case; an empty name does not.
 bool passesDatGate(const std::string& fileName);
 

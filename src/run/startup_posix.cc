@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Process set-up, and the end of a run, on POSIX systems.
+// Process set-up on POSIX systems: the standard descriptors, the signals that
+// would end a run half-way, and the arguments.
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
 
-#include "run/closing_pause.h"
 #include "run/startup.h"
 
 const std::string_view kPlatformLineEnd = "\n";
@@ -24,6 +24,3 @@ void prepareProcess() {
 std::vector<std::string> commandLineArguments(int argc, char** argv) {
   return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
 }
-
-// A terminal stays open after the tool ends; there is nothing to hold.
-void closingPause() {}

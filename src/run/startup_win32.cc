@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Process set-up, and the pause at the end of a run, on Windows.
+// Process set-up on Windows: the error mode and the command line.
 
 #include <windows.h>
 
-#include "console/console_keys_win32.h"
-#include "console/console_output.h"
-#include "run/closing_pause.h"
 #include "run/command_line.h"
 #include "run/startup.h"
 #include "run/text.h"
@@ -49,35 +46,4 @@ std::vector<std::string> commandLineArguments(int, char**) {
   std::vector<std::string> typed = splitCommandLine(false);
   if (commandLineRequest(typed, kSlashOptions) != CommandLineRequest::Conversion) return typed;
   return splitCommandLine(true);
-}
-
-static ConsoleFacts consoleFacts() {
-  DWORD mode = 0;
-  DWORD processes[2];
-  ConsoleFacts facts;
-  facts.onlyProcess = GetConsoleProcessList(processes, 2) == 1;
-  facts.inputIsConsole = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
-  facts.outputIsConsole = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
-  return facts;
-}
-
-void closingPause() {
-  if (!needsClosingPause(consoleFacts())) return;
-  printLine(kClosingPauseLine);
-  // Keys pressed while the file was converted must not close the window
-  // unread. Ctrl+C comes as a key here, so it closes the window as Enter and
-  // Esc do and the run's exit status stands.
-  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  DWORD savedMode = 0;
-  GetConsoleMode(input, &savedMode);
-  SetConsoleMode(input, savedMode & ~ENABLE_PROCESSED_INPUT);
-  FlushConsoleInputBuffer(input);
-  for (;;) {
-    INPUT_RECORD record;
-    DWORD got = 0;
-    if (!ReadConsoleInputW(input, &record, 1, &got) || got != 1) break;
-    if (record.EventType == KEY_EVENT && closesWindow(consoleKeyEventOf(record.Event.KeyEvent)))
-      break;
-  }
-  SetConsoleMode(input, savedMode);
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Text helpers of the run driver.
+// The text operations: the DAT gate's three, the command-line tail, and the
+// UTF-8 and UTF-16 conversions of the Windows edges.
 
 #include "run/text.h"
 
