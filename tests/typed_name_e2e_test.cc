@@ -471,6 +471,9 @@ TEST_F(TerminalTest, DumbTerminalGetsNoEscapeSequences) {
   expectTypedName({"R\x1b"
                    "ADIO\x01.DAT\r"},
                   "RADIO.DAT", options, "R^[ADIO^A.DAT");
+  // A cursor key has no effect on the terminal's own line, and none of its
+  // bytes stays in the name.
+  expectTypedName({"RADIO.D" + kLeft + "AT\r"}, "RADIO.DAT", options, "RADIO.D^[[DAT");
   options.keys = {"  RADIOX\x7f", ".DAT,MORE\r"};
   const TerminalResult result = runInTerminal(folder.path, options);
   EXPECT_EQ(result.output.find('\x1b'), std::string::npos) << result.output;
