@@ -256,6 +256,46 @@ TEST_F(TerminalTest, Utf8CharactersAreEditedWhole) {
   }
 }
 
+// A wide character takes two columns and a combining mark none: the cursor
+// must follow them, or an edit shows one name and converts another.
+TEST_F(TerminalTest, WideCharactersAndMarksKeepTheCursorInPlace) {
+  const std::string ni = "\xe6\x97\xa5", hon = "\xe6\x9c\xac", go = "\xe8\xaa\x9e";
+  const std::string acute = "\xcc\x81";
+  struct Case {
+    const char* what;
+    std::string keys, name;
+    unsigned short columns;
+    std::string shown;  // the line on the screen, where it is not the name
+  };
+  const Case cases[] = {
+      {"wide", ni + hon + "X" + go + ".DAT" + times(5, kLeft) + "\x7f\x7f\r", ni + go + ".DAT", 80,
+       ""},
+      {"a mark", "Cafe" + acute + "X.DAT" + times(4, kLeft) + "\x7f\r", "Cafe" + acute + ".DAT", 80,
+       ""},
+      {"a mark typed after its letter", "Caf.DAT" + times(4, kLeft) + "e" + acute + "\r",
+       "Cafe" + acute + ".DAT", 80, ""},
+      // The prompt leaves 17 columns on a 40-column row. A wide character
+      // that would straddle the margin goes on to the next row whole, after
+      // a blank, whether typed there or pushed there by an insertion.
+      {"wide typed at the margin", std::string(16, 'a') + ni + "\x1b[Hb\x1b[F.DAT\r",
+       "b" + std::string(16, 'a') + ni + ".DAT", 40, ""},
+      {"wide pushed over the margin", std::string(15, 'a') + ni + "\x1b[Hb\x1b[F.DAT\r",
+       "b" + std::string(15, 'a') + ni + ".DAT", 40,
+       "b" + std::string(15, 'a') + " " + ni + ".DAT"},
+  };
+  const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+  const bool installed = std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
+  std::setlocale(LC_CTYPE, saved.c_str());
+  if (!installed) GTEST_SKIP() << "the locale C.UTF-8 is not installed";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TerminalOptions options;
+    options.columns = c.columns;
+    options.environment = {"LC_ALL=C.UTF-8"};
+    expectTypedName({c.keys}, c.name, options, c.shown);
+  }
+}
+
 // The beep comes right after the Delete at the end, and for it alone.
 TEST_F(TerminalTest, DeleteAtTheEndBeeps) {
   TerminalOptions options;

@@ -73,6 +73,7 @@ struct Typing {
 static void startDrawing(Typing& typing) {
   typing.drawing = LineDrawing{};
   typing.drawing.shown.utf8 = typing.editor.utf8;
+  typing.drawing.cellWidth = consoleCellWidth;
   typing.drawing.startColumn = terminalCursorColumn();
 }
 

@@ -100,6 +100,7 @@ std::string editConsoleLine() {
   editor.utf8 = consoleIsUtf8();
   LineDrawing drawing;
   drawing.shown.utf8 = editor.utf8;
+  drawing.cellWidth = consoleCellWidth;
   const CONSOLE_SCREEN_BUFFER_INFO start = screenInfo();
   drawing.startColumn = static_cast<std::size_t>(start.dwCursorPosition.X);
   drawing.startRow = start.dwCursorPosition.Y;
