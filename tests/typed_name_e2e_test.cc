@@ -296,6 +296,50 @@ TEST_F(TerminalTest, WideCharactersAndMarksKeepTheCursorInPlace) {
   }
 }
 
+// A window made wider while the prompt waits, on a terminal that wraps its
+// rows anew: the next key draws the prompt and the line afresh on a row of
+// their own, with the cursor at the insertion point. Made narrower with the
+// insertion point mid-line, the same.
+TEST_F(TerminalTest, ResizedWindowGetsTheLineDrawnAfresh) {
+  const std::string name = "ABCDEFGHIJKLMNOPQRSTUVWXYZ.DAT";
+  struct Case {
+    unsigned short from, to;
+    std::vector<std::string> keys;
+  };
+  const Case cases[] = {
+      {30, 50, {"ABCDEFGHIJKLMNOPQRSTUVWXYZ.DA", "\x1b[H", "\x1b[FT\r"}},
+      {50, 30, {"ABCDEFGHIJKLMNOPQRSTUVWXYZ.AT", times(2, kLeft), "D\x1b[F\r"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.from) + " to " + std::to_string(c.to) + " columns");
+    const Kpg59dPair file;
+    put(name, file.before);
+    TerminalOptions options;
+    options.columns = c.from;
+    options.keys = c.keys;
+    options.resizeColumns = c.to;
+    options.resizeBeforeKey = 2;
+    const TerminalResult result = runInTerminal(folder.path, options);
+    EXPECT_EQ(result.exitStatus, 0);
+    TerminalScreen screen;
+    screen.width = c.from;
+    play(screen, std::string_view(result.output).substr(0, result.outputBeforeResize));
+    resizeScreen(screen, c.to);
+    play(screen, std::string_view(result.output).substr(result.outputBeforeResize));
+    EXPECT_TRUE(screen.understood);
+    std::vector<std::string> expected = {kPrompt + name};
+    for (const std::string& after : linesOf(kKpg59dDetected + report(name, 96)))
+      expected.push_back(after);
+    expected.emplace_back();
+    const std::vector<std::string> lines = joinedLines(screen);
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(std::vector(lines.end() - static_cast<long>(expected.size()), lines.end()), expected)
+        << result.output;
+    EXPECT_EQ(contents(name), file.after);
+    std::filesystem::remove(folder.file(name));
+  }
+}
+
 // The beep comes right after the Delete at the end, and for it alone.
 TEST_F(TerminalTest, DeleteAtTheEndBeeps) {
   TerminalOptions options;

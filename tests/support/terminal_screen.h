@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The second cell of a wide character.
@@ -195,6 +196,59 @@ inline void play(TerminalScreen& screen, std::string_view bytes) {
     putCharacter(screen, bytes.substr(at, length));
     at += length;
   }
+}
+
+// The screen made `width` columns wide, as a terminal that wraps its rows
+// anew does: each line of wrapped rows is cut again at the new width (a
+// wide character that would straddle the margin starts the next row), and
+// the cursor keeps its place in the text.
+inline void resizeScreen(TerminalScreen& screen, std::size_t width) {
+  screenCell(screen, screen.row, 0);
+  TerminalScreen resized;
+  resized.width = width;
+  resized.utf8 = screen.utf8;
+  resized.understood = screen.understood;
+  for (std::size_t r = 0; r < screen.rows.size();) {
+    std::vector<std::string> cells;
+    std::size_t cursorAt = std::string::npos;  // the cursor's cell in the line
+    for (bool more = true; more; ++r) {
+      if (r == screen.row)
+        cursorAt = cells.size() + (screen.heldAtMargin ? screen.width : screen.column);
+      cells.insert(cells.end(), screen.rows[r].begin(), screen.rows[r].end());
+      more = screen.wrapped[r] && r + 1 < screen.rows.size();
+    }
+    while (!cells.empty() && cells.back().empty() &&
+           (cursorAt == std::string::npos || cells.size() > cursorAt))
+      cells.pop_back();
+    resized.row = resized.rows.size();
+    resized.column = 0;
+    screenCell(resized, resized.row, 0);
+    for (std::size_t i = 0; i <= cells.size(); ++i) {
+      if (i < cells.size() && cells[i] == kRightHalf) continue;
+      const bool wide = i + 1 < cells.size() && cells[i + 1] == kRightHalf;
+      if (i == cells.size() && i != cursorAt) break;
+      const std::size_t need = i == cells.size() ? 0 : wide ? 2 : 1;
+      // What does not fit, and the cursor after a full row, start the next row.
+      if (resized.column + std::max<std::size_t>(need, 1) > width) {
+        resized.wrapped[resized.row] = true;
+        ++resized.row;
+        resized.column = 0;
+        screenCell(resized, resized.row, 0);
+      }
+      if (i == cursorAt) {
+        screen.row = resized.row;
+        screen.column = resized.column;
+      }
+      if (i == cells.size()) break;
+      screenCell(resized, resized.row, resized.column) = cells[i];
+      if (wide) screenCell(resized, resized.row, resized.column + 1) = kRightHalf;
+      resized.column += need;
+    }
+  }
+  screen.width = width;
+  screen.rows = std::move(resized.rows);
+  screen.wrapped = std::move(resized.wrapped);
+  screen.heldAtMargin = false;
 }
 
 // The lines the screen shows, rows joined where the terminal wrapped them,
