@@ -5,7 +5,6 @@
 // begins.
 
 #include <langinfo.h>
-#include <locale.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
