@@ -26,8 +26,7 @@ struct Change {
 };
 }  // namespace
 
-// A character wider than the row takes the row; a console of one column
-// shows a wide character in its one cell.
+// A console of one column shows a wide character in its one cell.
 static std::size_t cellsOf(const LineDrawing& drawing, std::string_view character,
                            std::size_t width) {
   return std::min<std::size_t>(drawing.cellWidth(character), width > 1 ? 2 : 1);
@@ -110,9 +109,8 @@ static void show(LineDrawing& drawing, const LineEditor& editor, const Change& c
   drawing.cursorCell = change.point;
 }
 
-// The cells of the character after the boundary `index`, and whether a
-// blank goes before it: only a wide character moves on, so a step of three
-// cells is one.
+// Whether a blank goes before the character after the boundary `index`:
+// only a wide character is moved on, which makes a step of three cells.
 static bool padded(const LineDrawing& drawing, std::size_t index) {
   return drawing.places[index + 1].cell - drawing.places[index].cell == 3;
 }
