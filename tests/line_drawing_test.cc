@@ -9,8 +9,12 @@
 #include <vector>
 
 #include "edit_keys.h"
+#include "terminal_screen.h"
 
 namespace {
+
+const std::string kWide = "\xe6\x97\xa5";  // takes two cells
+const std::string kAcute = "\xcc\x81";     // joins the letter before it
 
 // The bytes the last key writes, each key drawn as it comes.
 std::string lastDrawing(const std::vector<EditKey>& keys, bool utf8 = false) {
@@ -20,6 +24,7 @@ std::string lastDrawing(const std::vector<EditKey>& keys, bool utf8 = false) {
   LineDrawing drawing;
   drawing.startColumn = 2;
   drawing.shown.utf8 = utf8;
+  drawing.cellWidth = modelCellWidth;
   std::string out;
   for (const EditKey& key : keys) {
     applyKey(editor, key, kWidth);
@@ -69,6 +74,14 @@ TEST(LineDrawingTest, EachKeyWritesOnlyWhatChanged) {
        {ch("\xc3"), ch("\xa9")},
        true,
        "\x1b[1D\xc3\xa9"},
+      {"a wide character goes past the margin after a blank",
+       text("ABCDEFG") + std::vector{ch(kWide)}, true, " " + kWide},
+      {"Left over a wide character", {ch(kWide), k(A::Left)}, true, "\x1b[2D"},
+      {"a mark is drawn with its letter", {ch("e"), ch(kAcute)}, true, "\x1b[1De" + kAcute},
+      {"a mark's deletion redraws its letter",
+       {ch("e"), ch(kAcute), k(A::Backspace)},
+       true,
+       "\x1b[1De"},
   };
   for (const Case& c : cases) EXPECT_EQ(lastDrawing(c.keys, c.utf8), c.bytes) << c.what;
 }
@@ -123,6 +136,13 @@ TEST(LineDrawingTest, WindowsConsoleWritesAtPlacesAndFollowsTheScroll) {
        {1, 2},
        1},
       {"a UTF-8 character takes one cell", {ch(e), ch("x")}, true, {1, 3}, "x", {1, 4}, 1},
+      {"a wide character at the margin goes on after a blank",
+       text("ABCDEFG") + std::vector{ch(kWide)},
+       true,
+       {1, 9},
+       " " + kWide,
+       {2, 2},
+       1},
       {"ending on the last cell scrolls one row", text(row18), false, {2, 9}, "R", {2, 0}, 0},
       {"the next row scrolls again", text(row18 + "STUVWXYZ12"), false, {2, 9}, "2", {2, 0}, -1},
       {"Home off the buffer: the cursor at the top left",
@@ -155,6 +175,7 @@ TEST(LineDrawingTest, WindowsConsoleWritesAtPlacesAndFollowsTheScroll) {
     drawing.startColumn = 2;
     drawing.startRow = 1;
     drawing.shown.utf8 = c.utf8;
+    drawing.cellWidth = modelCellWidth;
     ConsoleDrawing last;
     for (const EditKey& key : c.keys) {
       applyKey(editor, key, 10);

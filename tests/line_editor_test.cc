@@ -170,6 +170,11 @@ TEST(LineEditorTest, LineEditedByTheTerminalGoesThroughTheKeyTable) {
       {"\xc3\xa9\t", true, "\xc3\xa9       "},
       {"\xc3\xa9\t", false, "\xc3\xa9      "},
       {"\x7f\xff", false, "\x7f\xff"},
+      // Cursor keys and other sequences go whole, parameters and all.
+      {"RADIO.D\x1b[DAT", false, "RADIO.DAT"},
+      {"A\x1bOHB\x1b[3~C\x1b[1;5DD", false, "ABCD"},
+      {"AB\x1b[", false, "AB"},
+      {"AB\x1bO", false, "AB"},
   };
   for (const Case& c : cases) {
     LineEditor editor;

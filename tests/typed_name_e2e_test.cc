@@ -311,6 +311,90 @@ TEST_F(TerminalTest, WhatIsNotOneNameOpensNothingAndNamesCannotDriveTheTerminal)
   EXPECT_EQ(contents("CH.DAT"), file.before);
 }
 
+// A wide character takes two columns and a combining mark none: the cursor
+// must follow them, or an edit shows one name and converts another.
+TEST_F(TerminalTest, WideCharactersAndMarksKeepTheCursorInPlace) {
+  const std::string ni = "\xe6\x97\xa5", hon = "\xe6\x9c\xac", go = "\xe8\xaa\x9e";
+  const std::string acute = "\xcc\x81";
+  struct Case {
+    const char* what;
+    std::string keys, name;
+    unsigned short columns;
+    std::string shown;  // the line on the screen, where it is not the name
+  };
+  const Case cases[] = {
+      {"wide", ni + hon + "X" + go + ".DAT" + times(5, kLeft) + "\x7f\x7f\r", ni + go + ".DAT", 80,
+       ""},
+      {"a mark", "Cafe" + acute + "X.DAT" + times(4, kLeft) + "\x7f\r", "Cafe" + acute + ".DAT", 80,
+       ""},
+      {"a mark typed after its letter", "Caf.DAT" + times(4, kLeft) + "e" + acute + "\r",
+       "Cafe" + acute + ".DAT", 80, ""},
+      // The prompt leaves 17 columns on a 40-column row. A wide character
+      // that would straddle the margin goes on to the next row whole, after
+      // a blank, whether typed there or pushed there by an insertion.
+      {"wide typed at the margin", std::string(16, 'a') + ni + "\x1b[Hb\x1b[F.DAT\r",
+       "b" + std::string(16, 'a') + ni + ".DAT", 40, ""},
+      {"wide pushed over the margin", std::string(15, 'a') + ni + "\x1b[Hb\x1b[F.DAT\r",
+       "b" + std::string(15, 'a') + ni + ".DAT", 40,
+       "b" + std::string(15, 'a') + " " + ni + ".DAT"},
+  };
+  const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+  const bool installed = std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
+  std::setlocale(LC_CTYPE, saved.c_str());
+  if (!installed) GTEST_SKIP() << "the locale C.UTF-8 is not installed";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TerminalOptions options;
+    options.columns = c.columns;
+    options.environment = {"LC_ALL=C.UTF-8"};
+    expectTypedName({c.keys}, c.name, options, c.shown);
+  }
+}
+
+// A window made wider while the prompt waits, on a terminal that wraps its
+// rows anew: the next key draws the prompt and the line afresh on a row of
+// their own, with the cursor at the insertion point. Made narrower with the
+// insertion point mid-line, the same.
+TEST_F(TerminalTest, ResizedWindowGetsTheLineDrawnAfresh) {
+  const std::string name = "ABCDEFGHIJKLMNOPQRSTUVWXYZ.DAT";
+  struct Case {
+    unsigned short from, to;
+    std::vector<std::string> keys;
+  };
+  const Case cases[] = {
+      {30, 50, {"ABCDEFGHIJKLMNOPQRSTUVWXYZ.DA", "\x1b[H", "\x1b[FT\r"}},
+      {50, 30, {"ABCDEFGHIJKLMNOPQRSTUVWXYZ.AT", times(2, kLeft), "D\x1b[F\r"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.from) + " to " + std::to_string(c.to) + " columns");
+    const Kpg59dPair file;
+    put(name, file.before);
+    TerminalOptions options;
+    options.columns = c.from;
+    options.keys = c.keys;
+    options.resizeColumns = c.to;
+    options.resizeBeforeKey = 2;
+    const TerminalResult result = runInTerminal(folder.path, options);
+    EXPECT_EQ(result.exitStatus, 0);
+    TerminalScreen screen;
+    screen.width = c.from;
+    play(screen, std::string_view(result.output).substr(0, result.outputBeforeResize));
+    resizeScreen(screen, c.to);
+    play(screen, std::string_view(result.output).substr(result.outputBeforeResize));
+    EXPECT_TRUE(screen.understood);
+    std::vector<std::string> expected = {kPrompt + name};
+    for (const std::string& after : linesOf(kKpg59dDetected + report(name, 96)))
+      expected.push_back(after);
+    expected.emplace_back();
+    const std::vector<std::string> lines = joinedLines(screen);
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(std::vector(lines.end() - static_cast<long>(expected.size()), lines.end()), expected)
+        << result.output;
+    EXPECT_EQ(contents(name), file.after);
+    std::filesystem::remove(folder.file(name));
+  }
+}
+
 // The beep comes right after the Delete at the end, and for it alone.
 TEST_F(TerminalTest, DeleteAtTheEndBeeps) {
   TerminalOptions options;
@@ -526,6 +610,9 @@ TEST_F(TerminalTest, DumbTerminalGetsNoEscapeSequences) {
   expectTypedName({"R\x1b"
                    "ADIO\x01.DAT\r"},
                   "RADIO.DAT", options, "R^[ADIO^A.DAT");
+  // A cursor key has no effect on the terminal's own line, and none of its
+  // bytes stays in the name.
+  expectTypedName({"RADIO.D" + kLeft + "AT\r"}, "RADIO.DAT", options, "RADIO.D^[[DAT");
   options.keys = {"  RADIOX\x7f", ".DAT,MORE\r"};
   const TerminalResult result = runInTerminal(folder.path, options);
   EXPECT_EQ(result.output.find('\x1b'), std::string::npos) << result.output;

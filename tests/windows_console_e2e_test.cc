@@ -141,6 +141,35 @@ TEST_F(WindowsConsoleTest, NamesKeepEveryLetter) {
   }
 }
 
+// Wine's console gives every UTF-16 unit a cell, so a character outside the
+// Basic Multilingual Plane takes two: an edit after it must land where the
+// screen shows it, and the screen show the name that is converted.
+TEST_F(WindowsConsoleTest, CharacterOfTwoCellsKeepsTheCursorInPlace) {
+  const std::string name = "\xf0\x9f\x98\x80RADIO.DAT";
+  const Kpg59dPair file;
+  put(name, file.before);
+  const auto result =
+      inConsole("{down 0 d83d 0}{down 0 de00 0}XRADIO.DAT{HOME}{RIGHT}{RIGHT}{BS}{ENTER}");
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(contents(name), file.after);
+  EXPECT_TRUE(shows(result, "[name.ext]? " + name + "\n")) << result.output;
+}
+
+// The buffer made wider while the name is typed: the next key draws the
+// prompt and the whole line afresh on a row of their own.
+TEST_F(WindowsConsoleTest, ResizedBufferGetsTheLineDrawnAfresh) {
+  const std::string name = "ABCDEFGHIJKLMNOPQRSTUVWXYZ.DAT";
+  const Kpg59dPair file;
+  put(name, file.before);
+  const auto result = inConsole("ABCDEFGHIJKLMNOPQRSTUVWXYZ.DA{HOME}{RESIZE}{END}T{ENTER}", {},
+                                {"--buffer=80x25", "--resize=120x25"});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(contents(name), file.after);
+  EXPECT_TRUE(shows(
+      result, "\nEnter the full file name saved by the KW radio prg [name.ext]? " + name + "\n"))
+      << result.output;
+}
+
 // The programming software may hold its file open with no sharing: the run
 // must say that the file could not be opened, not that it is invalid.
 TEST_F(WindowsConsoleTest, FileHeldByAnotherProgramIsReported) {

@@ -65,6 +65,7 @@ namespace {
 struct Typing {
   LineEditor editor;
   LineDrawing drawing;
+  std::size_t width = 0;  // the terminal's width when the drawing began
   bool drawn = false;
 };
 }  // namespace
@@ -73,7 +74,9 @@ struct Typing {
 static void startDrawing(Typing& typing) {
   typing.drawing = LineDrawing{};
   typing.drawing.shown.utf8 = typing.editor.utf8;
+  typing.drawing.cellWidth = consoleCellWidth;
   typing.drawing.startColumn = terminalCursorColumn();
+  typing.width = static_cast<std::size_t>(consoleWidth());
 }
 
 // Continued in front after a stop: the prompt and the line drawn anew on a
@@ -122,6 +125,22 @@ static std::string readLineInLineMode() {
   }
 }
 
+// Once the terminal's width has changed (SIGWINCH), it may or may not have
+// wrapped the old rows anew, so where they went is not known: the prompt and
+// the whole line are drawn afresh from a new row, with what was below it
+// erased. The width is looked at with every key rather than at the signal:
+// a window dragged through many sizes draws once, and a change of height
+// alone moves no row's text.
+static std::string drawnAfresh(Typing& typing, std::size_t width) {
+  const std::string prompt = promptText + "? ";
+  typing.drawing = LineDrawing{};
+  typing.drawing.shown.utf8 = typing.editor.utf8;
+  typing.drawing.cellWidth = consoleCellWidth;
+  typing.drawing.startColumn = columnAfter(0, prompt, typing.editor.utf8) % width;
+  typing.width = width;
+  return "\r\n\x1b[J" + prompt + drawLine(typing.drawing, typing.editor, width);
+}
+
 static void readKeys(Typing& typing) {
   KeyBytes keys;
   keys.readByte = readTerminalByte;
@@ -137,7 +156,8 @@ static void readKeys(Typing& typing) {
     // One write per key.
     if (typing.drawn) {
       std::string out(outcome == EditOutcome::Beep ? 1 : 0, '\a');
-      out += drawLine(typing.drawing, typing.editor, width);
+      out += width != typing.width ? drawnAfresh(typing, width)
+                                   : drawLine(typing.drawing, typing.editor, width);
       writeToTerminal(out);
     }
     if (outcome == EditOutcome::Finished) return;

@@ -51,7 +51,10 @@ void returnStandardInputBytes(int count) {
     SetFilePointer(input(), -count, nullptr, FILE_CURRENT);
 }
 
+static std::string promptText;
+
 void showPrompt(std::string_view prompt) {
+  promptText = prompt;
   printText(prompt);
   printText("? ");
 }
@@ -77,8 +80,39 @@ static COORD coordOf(const CellPlace& place) {
   return COORD{static_cast<SHORT>(place.column), static_cast<SHORT>(place.row)};
 }
 
-static void redraw(const LineEditor& editor, LineDrawing& drawing) {
+// The typed text begins at the cursor, in a buffer of the size it has now.
+static void startDrawing(LineDrawing& drawing, bool utf8) {
+  const CONSOLE_SCREEN_BUFFER_INFO start = screenInfo();
+  drawing = LineDrawing{};
+  drawing.shown.utf8 = utf8;
+  drawing.cellWidth = consoleCellWidth;
+  drawing.startColumn = static_cast<std::size_t>(start.dwCursorPosition.X);
+  drawing.startRow = start.dwCursorPosition.Y;
+}
+
+// Once the buffer's size has changed, the console may or may not have
+// wrapped the old rows anew, and the start row may have moved: the prompt
+// and the whole line are drawn afresh from a new row, with the rest of the
+// buffer below it blanked.
+static void startAfresh(LineDrawing& drawing, bool utf8) {
+  printBlankLine();
   const CONSOLE_SCREEN_BUFFER_INFO info = screenInfo();
+  const auto cells = static_cast<DWORD>(info.dwSize.Y - info.dwCursorPosition.Y) *
+                     static_cast<DWORD>(info.dwSize.X);
+  DWORD done = 0;
+  FillConsoleOutputCharacterW(output(), L' ', cells, COORD{0, info.dwCursorPosition.Y}, &done);
+  printText(promptText);
+  printText("? ");
+  startDrawing(drawing, utf8);
+}
+
+static void redraw(const LineEditor& editor, LineDrawing& drawing, COORD& size) {
+  CONSOLE_SCREEN_BUFFER_INFO info = screenInfo();
+  if (info.dwSize.X != size.X || info.dwSize.Y != size.Y) {
+    startAfresh(drawing, editor.utf8);
+    info = screenInfo();
+    size = info.dwSize;
+  }
   const ConsoleDrawing plan =
       drawOnConsole(drawing, editor, static_cast<std::size_t>(info.dwSize.X),
                     static_cast<std::size_t>(info.dwSize.Y));
@@ -99,10 +133,8 @@ std::string editConsoleLine() {
   LineEditor editor;
   editor.utf8 = consoleIsUtf8();
   LineDrawing drawing;
-  drawing.shown.utf8 = editor.utf8;
-  const CONSOLE_SCREEN_BUFFER_INFO start = screenInfo();
-  drawing.startColumn = static_cast<std::size_t>(start.dwCursorPosition.X);
-  drawing.startRow = start.dwCursorPosition.Y;
+  startDrawing(drawing, editor.utf8);
+  COORD size = screenInfo().dwSize;
 
   ConsoleKeyState keys;
   for (bool finished = false; !finished;) {
@@ -120,7 +152,7 @@ std::string editConsoleLine() {
       if (outcome == EditOutcome::Beep) Beep(1000, 250);
       finished = outcome == EditOutcome::Finished;
     }
-    if (drawn) redraw(editor, drawing);
+    if (drawn) redraw(editor, drawing, size);
   }
   SetConsoleMode(input(), savedMode);
   if (!drawn) consoleWrite(editor.line);

@@ -6,6 +6,7 @@
 
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,10 @@ int consoleWidth();
 
 // Whether the console's characters are UTF-8 sequences.
 bool consoleIsUtf8();
+
+// The cells one character (its whole bytes) takes on the console: 0 for a
+// mark that joins the character before it, 1, or 2 for a wide character.
+std::size_t consoleCellWidth(std::string_view character);
 
 // Window: blanks the visible window and homes the cursor. Stream, or a
 // terminal of type dumb: nothing.

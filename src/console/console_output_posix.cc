@@ -11,6 +11,8 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cwchar>
+#include <string_view>
 
 #include "console/console_output.h"
 #include "console/line_drawing.h"
@@ -38,6 +40,30 @@ int consoleWidth() {
 
 bool consoleIsUtf8() {
   return charactersAreUtf8(std::setlocale(LC_CTYPE, nullptr), nl_langinfo(CODESET));
+}
+
+// The widths come from the locale, as the terminal's own table follows the
+// same standard. A locale that names no character set (C, POSIX) but whose
+// line is taken as UTF-8 gets them from C.UTF-8; where that is missing, every
+// character takes one cell.
+static locale_t widthLocale() {
+  if (!consoleIsUtf8() || std::string_view(nl_langinfo(CODESET)) == "UTF-8")
+    return LC_GLOBAL_LOCALE;
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  return utf8;
+}
+
+std::size_t consoleCellWidth(std::string_view character) {
+  const locale_t locale = widthLocale();
+  if (locale == nullptr) return 1;
+  const locale_t previous = uselocale(locale);
+  std::mbstate_t state{};
+  wchar_t wide = 0;
+  const std::size_t used = std::mbrtowc(&wide, character.data(), character.size(), &state);
+  const int cells = used == character.size() ? wcwidth(wide) : -1;
+  uselocale(previous);
+  // A byte that is no character shows as one replacement mark.
+  return cells < 0 ? 1 : static_cast<std::size_t>(cells);
 }
 
 std::size_t terminalCursorColumn() {

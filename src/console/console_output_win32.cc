@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <functional>
+#include <map>
 #include <string>
 
 #include "console/console_output.h"
@@ -54,6 +57,32 @@ int consoleWidth() {
 // The tool's texts are UTF-8 on Windows, whatever the console's code pages.
 bool consoleIsUtf8() {
   return true;
+}
+
+// Consoles differ in the cells they give a character: an older one, and
+// Wine's, one for every UTF-16 unit (a combining mark too); one with an East
+// Asian code page, or a newer one, two for a wide character. So the console
+// is asked: the character is written once into a screen buffer that is never
+// shown, and the cursor's move is its width. Kept per character.
+std::size_t consoleCellWidth(std::string_view character) {
+  static const HANDLE scratch = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                          CONSOLE_TEXTMODE_BUFFER, nullptr);
+  static std::map<std::string, std::size_t, std::less<>> known;
+  if (scratch == INVALID_HANDLE_VALUE) return 1;
+  const auto found = known.find(character);
+  if (found != known.end()) return found->second;
+  const std::u16string text = utf16Of(character);
+  std::size_t cells = 1;
+  DWORD put = 0;
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (SetConsoleCursorPosition(scratch, COORD{0, 0}) &&
+      WriteConsoleW(scratch, reinterpret_cast<const wchar_t*>(text.data()),
+                    static_cast<DWORD>(text.size()), &put, nullptr) &&
+      GetConsoleScreenBufferInfo(scratch, &info))
+    cells = info.dwCursorPosition.Y > 0 ? 2 : static_cast<std::size_t>(info.dwCursorPosition.X);
+  cells = std::min<std::size_t>(cells, 2);
+  known.emplace(std::string(character), cells);
+  return cells;
 }
 
 // Older consoles refuse a write much over 26,000 characters, so the text goes

@@ -3,6 +3,7 @@
 
 #include "console/line_editor.h"
 
+#include <algorithm>
 #include <string_view>
 
 std::size_t sequenceLength(unsigned char lead) {
@@ -129,8 +130,27 @@ EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width) 
   return EditOutcome::Continue;
 }
 
+// The length of the escape sequence at `at` (an ESC): ESC [, parameters and
+// intermediates, and a final byte; ESC O and one byte. A lone ESC, or one
+// before any other byte, is 1, as the key table drops that byte alone.
+static std::size_t escapeLength(std::string_view bytes, std::size_t at) {
+  if (at + 1 >= bytes.size()) return 1;
+  if (bytes[at + 1] == 'O') return std::min<std::size_t>(3, bytes.size() - at);
+  if (bytes[at + 1] != '[') return 1;
+  std::size_t end = at + 2;
+  while (end < bytes.size() && bytes[end] >= 0x20 && bytes[end] <= 0x3F) ++end;
+  return std::min(end + 1, bytes.size()) - at;
+}
+
 void takeEditedLine(LineEditor& editor, std::string_view bytes) {
-  for (const char c : bytes) {
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    const char c = bytes[at];
+    // A cursor key in line mode arrives as its whole sequence; only the ESC
+    // would be dropped as a control byte, so the rest goes with it.
+    if (c == '\x1b') {
+      at += escapeLength(bytes, at) - 1;
+      continue;
+    }
     if (c == '\t')
       applyKey(editor, EditKey{KeyAction::Tab, {}}, 0);
     else if (static_cast<unsigned char>(c) >= 32)

@@ -55,7 +55,7 @@ EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width);
 
 // A line that the terminal has already edited in its own line mode, taken
 // through the key table: characters inserted, Tab expanded, every other byte
-// below 32 dropped.
+// below 32 dropped, and an escape sequence (a cursor key) dropped whole.
 void takeEditedLine(LineEditor& editor, std::string_view bytes);
 
 // Whether a console's bytes are taken as UTF-8: where its locale's character

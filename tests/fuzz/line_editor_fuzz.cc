@@ -4,10 +4,11 @@
 // of whole characters. After every key the two agree on the line, the
 // insertion point and the outcome, and the line holds no byte below 32. Each
 // key's drawing is played on a model terminal, whose screen must then show
-// the model's characters from the start column on, nothing after them, and
-// the cursor at the insertion point; and its Windows drawing on a model
-// console buffer, which scrolls, and must show what of the line is still on
-// it, the same way.
+// the model's characters from the start column on, in the cells that
+// modelCellWidth gives them (wide characters in two, marks joined to the
+// character before), nothing after them, and the cursor at the insertion
+// point; and its Windows drawing on a model console buffer, which scrolls,
+// and must show what of the line is still on it, the same way.
 //
 // Input: a flags byte (bit 0: UTF-8 console, the rest: the start column), a
 // width byte, then the keys.
@@ -143,18 +144,53 @@ void requireAgreement(const LineEditor& editor, const Model& model) {
   for (const char c : editor.line) require(static_cast<unsigned char>(c) >= 0x20);
 }
 
+// What the model's line shows, cell by cell from the first cell of the row
+// where it begins, by modelCellWidth: a wide character in two cells (the
+// second kRightHalf), and at the margin after a blank; a mark joined to the
+// character before it. Cells before `start` are left unset (empty).
+struct Layout {
+  std::vector<std::string> cells;
+  std::vector<std::size_t> boundaries;  // the cell of each boundary, the line's end last
+};
+
+Layout layOut(const Model& model, std::size_t start, std::size_t width) {
+  Layout layout;
+  layout.cells.resize(start);
+  std::size_t cell = start;
+  std::size_t last = 0;
+  bool based = false;  // a character has taken a cell, for a mark to join
+  for (const std::string& character : model.characters) {
+    layout.boundaries.push_back(cell);
+    const std::size_t cells = std::min<std::size_t>(modelCellWidth(character), width > 1 ? 2 : 1);
+    if (cells == 0) {
+      if (based) layout.cells[last] += character;
+      continue;
+    }
+    if (cells == 2 && cell % width == width - 1) {
+      layout.cells.emplace_back(" ");
+      ++cell;
+    }
+    last = cell;
+    based = true;
+    layout.cells.push_back(character);
+    if (cells == 2) layout.cells.push_back(kRightHalf);
+    cell += cells;
+  }
+  layout.boundaries.push_back(cell);
+  return layout;
+}
+
 void requireScreenShows(TerminalScreen& screen, const Model& model, std::size_t start) {
   require(screen.understood);
-  const std::size_t end = start + model.characters.size();
-  for (std::size_t i = 0; i < model.characters.size(); ++i) {
-    const std::size_t at = start + i;
-    require(screenCell(screen, at / screen.width, at % screen.width) == model.characters[i]);
-  }
+  const Layout layout = layOut(model, start, screen.width);
+  const std::size_t end = layout.cells.size();
+  for (std::size_t at = start; at < end; ++at)
+    require(screenCell(screen, at / screen.width, at % screen.width) == layout.cells[at]);
   for (std::size_t r = end / screen.width; r < screen.rows.size(); ++r)
     for (std::size_t c = r == end / screen.width ? end % screen.width : 0;
          c < screen.rows[r].size(); ++c)
       require(screen.rows[r][c].empty() || screen.rows[r][c] == " ");
-  const std::size_t point = start + model.cursor;
+  const std::size_t point = layout.boundaries[model.cursor];
   require(!screen.heldAtMargin);
   require(screen.row == point / screen.width && screen.column == point % screen.width);
 }
@@ -167,10 +203,20 @@ struct ConsoleBuffer {
   long top = 0;  // how many rows have scrolled out
 };
 
+// The console wraps at once: a mark joins the cell before the cursor, which
+// may end the row above; a wide character goes on whole where one cell is left.
 void write(ConsoleBuffer& buffer, const ConsoleDrawing& drawing, bool utf8) {
   std::size_t row = static_cast<std::size_t>(drawing.writeAt.row), column = drawing.writeAt.column;
   require(drawing.text.empty() || (row < buffer.height && column < buffer.width));
   const std::string_view text = drawing.text;
+  const auto nextRow = [&] {
+    column = 0;
+    if (++row < buffer.height) return;
+    buffer.rows.erase(buffer.rows.begin());
+    buffer.rows.emplace_back(buffer.width);
+    ++buffer.top;
+    row = buffer.height - 1;
+  };
   for (std::size_t at = 0; at < text.size();) {
     std::size_t length = 1;
     for (std::size_t n = 4; utf8 && n >= 2; --n)
@@ -178,38 +224,43 @@ void write(ConsoleBuffer& buffer, const ConsoleDrawing& drawing, bool utf8) {
         length = n;
         break;
       }
-    buffer.rows[row][column] = std::string(text.substr(at, length));
+    const std::string character(text.substr(at, length));
     at += length;
-    if (++column < buffer.width) continue;
-    column = 0;
-    if (++row < buffer.height) continue;
-    buffer.rows.erase(buffer.rows.begin());
-    buffer.rows.emplace_back(buffer.width);
-    ++buffer.top;
-    row = buffer.height - 1;
+    const std::size_t cells =
+        std::min<std::size_t>(modelCellWidth(character), buffer.width > 1 ? 2 : 1);
+    if (cells == 0) {
+      std::string* joined = nullptr;
+      if (column > 0) joined = &buffer.rows[row][column - 1];
+      if (column == 0 && row > 0) joined = &buffer.rows[row - 1][buffer.width - 1];
+      if (joined && *joined == kRightHalf) joined -= 1;
+      if (joined) *joined += character;
+      continue;
+    }
+    if (cells == 2 && column + 2 > buffer.width) nextRow();
+    buffer.rows[row][column] = character;
+    if (cells == 2) buffer.rows[row][column + 1] = kRightHalf;
+    column += cells;
+    if (column == buffer.width) nextRow();
   }
 }
 
-// The buffer shows the line's characters that are still on it, blank beyond
+// The buffer shows the line's cells that are still on it, blank beyond
 // them, and the cursor at the point, or at the top left when that is gone.
 void requireConsoleShows(const ConsoleBuffer& buffer, const LineDrawing& drawing,
-                         const ConsoleDrawing& last, const Model& model, long start) {
-  require(drawing.startRow * static_cast<long>(buffer.width) +
-              static_cast<long>(drawing.startColumn) ==
-          start - buffer.top * static_cast<long>(buffer.width));
-  const long first = start - buffer.top * static_cast<long>(buffer.width);
+                         const ConsoleDrawing& last, const Model& model, long startRow) {
+  const auto width = static_cast<long>(buffer.width);
+  require(drawing.startRow == startRow - buffer.top);
+  const long rowStart = drawing.startRow * width;  // the start row's first cell
+  const Layout layout = layOut(model, drawing.startColumn, buffer.width);
   const long cells = static_cast<long>(buffer.width * buffer.height);
-  for (long at = std::max(first, 0L); at < cells; ++at) {
-    const std::string& shown =
-        buffer.rows[at / static_cast<long>(buffer.width)][at % static_cast<long>(buffer.width)];
-    const long i = at - first;
-    require(i < static_cast<long>(model.characters.size())
-                ? shown == model.characters[static_cast<std::size_t>(i)]
-                : shown.empty() || shown == " ");
+  for (long at = std::max(rowStart + static_cast<long>(drawing.startColumn), 0L); at < cells;
+       ++at) {
+    const std::string& shown = buffer.rows[at / width][at % width];
+    const auto i = static_cast<std::size_t>(at - rowStart);
+    require(i < layout.cells.size() ? shown == layout.cells[i] : shown.empty() || shown == " ");
   }
-  const long point = first + static_cast<long>(model.cursor);
-  const long cursor =
-      last.cursor.row * static_cast<long>(buffer.width) + static_cast<long>(last.cursor.column);
+  const long point = rowStart + static_cast<long>(layout.boundaries[model.cursor]);
+  const long cursor = last.cursor.row * width + static_cast<long>(last.cursor.column);
   require(cursor == std::max(point, 0L));
 }
 
@@ -231,6 +282,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LineDrawing drawing;
   drawing.startColumn = (data[0] >> 1) % screen.width;
   drawing.shown.utf8 = utf8;
+  drawing.cellWidth = modelCellWidth;
   screen.column = drawing.startColumn;
   // The same keys drawn on a Windows console of the same width, from a row
   // of a buffer one to eight rows tall.
@@ -240,8 +292,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   buffer.rows.assign(buffer.height, std::vector<std::string>(buffer.width));
   LineDrawing console = drawing;
   console.startRow = static_cast<long>((data[0] >> 1) % buffer.height);
-  const long consoleStart =
-      console.startRow * static_cast<long>(buffer.width) + static_cast<long>(console.startColumn);
+  const long consoleStartRow = console.startRow;
   while (memory.at < memory.bytes.size() || input.held != kNoKeyByte) {
     const std::size_t before = memory.at;
     const int heldBefore = input.held;
@@ -256,7 +307,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     requireScreenShows(screen, model, drawing.startColumn);
     const ConsoleDrawing drawn = drawOnConsole(console, editor, buffer.width, buffer.height);
     write(buffer, drawn, utf8);
-    requireConsoleShows(buffer, console, drawn, model, consoleStart);
+    requireConsoleShows(buffer, console, drawn, model, consoleStartRow);
   }
   return 0;
 }

@@ -71,6 +71,10 @@ int main(int argc, char** argv) {
       {"keys/sequences", text(std::string{'\0', 'P'} +
                               "AB\x1bOA\x1b[1~\x1b[4~\x1b[7~\x1b[8~\x1b[A\x1b[B\x1b\x1b\x1bx\x03")},
       {"keys/utf8", text("\x01\x05\xc3\xa9\xe2\x82\xac\xf0\x9f\x93\xbb\xe2\x82z\x1b[D\x1b[3~")},
+      // Wide characters across the margin of 7 columns, and marks joined and deleted.
+      {"keys/wide", text("\x0b\x07\xe6\x97\xa5\xe6\x9c\xac"
+                         "ab\xe8\xaa\x9e\x1b[H\xef\xbc\xa1"
+                         "e\xcc\x81\x1b[D\x7f\xcc\x81\x1b[F\x1b[A\x1b[3~")},
   };
   for (const auto& [name, bytes] : seeds) {
     const std::string path = std::string(argv[1]) + "/" + name;

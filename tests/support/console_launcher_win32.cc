@@ -4,9 +4,12 @@
 // shows. The end-to-end tests use it under Wine, whose consoles cannot be
 // reached from the Linux side.
 //
-//   console_launcher [--buffer=COLUMNSxROWS] [--keys=KEYS] [--hold=FILE] TOOL [ARGUMENTS...]
+//   console_launcher [--buffer=COLUMNSxROWS] [--resize=COLUMNSxROWS] [--keys=KEYS]
+//                    [--hold=FILE] TOOL [ARGUMENTS...]
 //
 // --buffer makes the window 80 by 25 and the screen buffer the size given.
+// --resize gives the screen buffer that size at {RESIZE} in KEYS, once the
+// tool has taken the keys before it, as a user's resize comes.
 // --hold keeps FILE open with no sharing while the tool runs, as another
 // program may.
 // KEYS are characters, with {UP}, {DOWN}, {LEFT}, {RIGHT}, {HOME}, {END},
@@ -31,6 +34,7 @@ static constexpr int kSetUpFailed = 125;
 namespace {
 struct Options {
   COORD buffer{0, 0};  // 0 by 0: leave the console as it comes
+  COORD resize{0, 0};
   std::wstring keys;
   std::wstring hold;         // a file held open with no sharing
   std::wstring commandLine;  // the tool and its arguments
@@ -74,6 +78,9 @@ static bool parse(const std::vector<std::wstring>& list, std::size_t from, Optio
     if (option.starts_with(L"--buffer=") &&
         swscanf(option.c_str() + 9, L"%dx%d", &columns, &rows) == 2) {
       options.buffer = {static_cast<SHORT>(columns), static_cast<SHORT>(rows)};
+    } else if (option.starts_with(L"--resize=") &&
+               swscanf(option.c_str() + 9, L"%dx%d", &columns, &rows) == 2) {
+      options.resize = {static_cast<SHORT>(columns), static_cast<SHORT>(rows)};
     } else if (option.starts_with(L"--keys=")) {
       options.keys = option.substr(7);
     } else if (option.starts_with(L"--hold=")) {
@@ -174,12 +181,41 @@ static void printScreen(HANDLE screen) {
   }
 }
 
+static bool typeKeys(HANDLE input, std::wstring_view keys) {
+  const std::vector<INPUT_RECORD> events = keyEvents(keys);
+  DWORD written = 0;
+  return events.empty() ||
+         (WriteConsoleInputW(input, events.data(), static_cast<DWORD>(events.size()), &written) &&
+          written == events.size());
+}
+
+// The keys held back after {RESIZE}: typed once the tool has taken the
+// first keys and drawn them, and the buffer has its new size.
+struct HeldKeys {
+  HANDLE input = INVALID_HANDLE_VALUE;
+  HANDLE screen = INVALID_HANDLE_VALUE;
+  COORD size{0, 0};
+  std::wstring_view keys;
+};
+
+static void resizeThenType(const HeldKeys& held) {
+  DWORD waiting = 1;
+  for (int waited = 0;
+       waited < 10000 && GetNumberOfConsoleInputEvents(held.input, &waiting) && waiting > 0;
+       waited += 20)
+    Sleep(20);
+  Sleep(300);
+  SetConsoleScreenBufferSize(held.screen, held.size);
+  typeKeys(held.input, held.keys);
+}
+
 static DWORD runAndWait(std::wstring commandLine, const STARTUPINFOW& startup, DWORD flags,
-                        DWORD timeoutMs) {
+                        DWORD timeoutMs, const HeldKeys* held = nullptr) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
                       const_cast<STARTUPINFOW*>(&startup), &process))
     return kSetUpFailed;
+  if (held) resizeThenType(*held);
   DWORD status = 124;
   if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
     GetExitCodeProcess(process.hProcess, &status);
@@ -202,12 +238,14 @@ static int runInConsole(const Options& options) {
         !SetConsoleScreenBufferSize(screen, options.buffer))
       return kSetUpFailed;
   }
-  const std::vector<INPUT_RECORD> events = keyEvents(options.keys);
-  DWORD written = 0;
-  if (!events.empty() &&
-      (!WriteConsoleInputW(input, events.data(), static_cast<DWORD>(events.size()), &written) ||
-       written != events.size()))
-    return kSetUpFailed;
+  std::wstring_view keys = options.keys;
+  HeldKeys afterResize{input, screen, options.resize, {}};
+  const std::size_t resizeAt = keys.find(L"{RESIZE}");
+  if (resizeAt != std::wstring_view::npos) {
+    afterResize.keys = keys.substr(resizeAt + 8);
+    keys = keys.substr(0, resizeAt);
+  }
+  if (!typeKeys(input, keys)) return kSetUpFailed;
 
   HANDLE held = INVALID_HANDLE_VALUE;
   if (!options.hold.empty()) {
@@ -221,7 +259,8 @@ static int runInConsole(const Options& options) {
   startup.hStdInput = input;
   startup.hStdOutput = screen;
   startup.hStdError = screen;
-  const DWORD status = runAndWait(options.commandLine, startup, 0, kToolTimeoutMs);
+  const DWORD status = runAndWait(options.commandLine, startup, 0, kToolTimeoutMs,
+                                  resizeAt != std::wstring_view::npos ? &afterResize : nullptr);
   if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   printScreen(screen);
   return static_cast<int>(status);
@@ -233,7 +272,8 @@ int main() {
   Options options;
   if (!parse(list, inner ? 2 : 1, options)) {
     writeOut(
-        "usage: console_launcher [--buffer=COLUMNSxROWS] [--keys=KEYS] [--hold=FILE] TOOL "
+        "usage: console_launcher [--buffer=COLUMNSxROWS] [--resize=COLUMNSxROWS] [--keys=KEYS] "
+        "[--hold=FILE] TOOL "
         "[ARGUMENTS...]\n");
     return 2;
   }

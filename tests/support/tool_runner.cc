@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -354,6 +355,11 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
       nextKeyAt = now;
     }
     if (waited && now >= nextKeyAt && nextKey < options.keys.size()) {
+      if (options.resizeColumns != 0 && nextKey == options.resizeBeforeKey) {
+        const winsize resized{options.rows, options.resizeColumns, 0, 0};
+        ioctl(terminal, TIOCSWINSZ, &resized);
+        result.outputBeforeResize = result.output.size();
+      }
       const std::string& keys = options.keys[nextKey++];
       if (write(terminal, keys.data(), keys.size()) < 0) break;
       if (options.afterKey) options.afterKey(nextKey - 1, terminal);

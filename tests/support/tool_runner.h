@@ -75,6 +75,10 @@ struct TerminalOptions {
   // terminal's modes differ from those before the start while it is stopped
   // there, the job's parent writes kModesChangedInBackground to the terminal.
   bool startInBackground = false;
+  // The window made `resizeColumns` wide, as a user drags it, just before
+  // the element `resizeBeforeKey` of `keys` is written; never when 0.
+  unsigned short resizeColumns = 0;
+  std::size_t resizeBeforeKey = 0;
   // Called after each element of `keys` is written, with its index and the
   // terminal's own side.
   std::function<void(std::size_t key, int terminal)> afterKey;
@@ -83,8 +87,9 @@ struct TerminalOptions {
 inline constexpr char kModesChangedInBackground[] = "[modes changed by a job in the background]";
 
 struct TerminalResult : RunResult {
-  bool settingsRestored = false;  // the terminal's modes after the run equal those before
-  bool echoAfter = false;         // echo and line mode on after the run
+  bool settingsRestored = false;       // the terminal's modes after the run equal those before
+  bool echoAfter = false;              // echo and line mode on after the run
+  std::size_t outputBeforeResize = 0;  // bytes of `output` read before the resize
 };
 
 TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& options);
