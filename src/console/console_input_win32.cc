@@ -14,7 +14,7 @@
 #include "console/console_output.h"
 #include "console/line_drawing.h"
 #include "console/line_editor.h"
-#include "run/text.h"
+#include "unicode/unicode.h"
 
 static HANDLE input() {
   return GetStdHandle(STD_INPUT_HANDLE);

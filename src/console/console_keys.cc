@@ -4,13 +4,7 @@
 
 #include "console/console_keys.h"
 
-static bool isHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-
-static bool isLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
+#include "unicode/unicode.h"
 
 static ConsoleKey characterKey(ConsoleKeyState& state, char16_t c) {
   const char16_t high = state.highSurrogate;

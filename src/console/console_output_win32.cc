@@ -13,7 +13,7 @@
 #include <string>
 
 #include "console/console_output.h"
-#include "run/text.h"
+#include "unicode/unicode.h"
 
 static constexpr WORD kLightGreyOnBlack = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_BLUE;
 
@@ -96,7 +96,7 @@ static void writeToConsole(std::string_view bytes) {
     std::size_t length = rest.size();
     if (length > kPieceLength) {
       length = kPieceLength;
-      if (rest[length - 1] >= 0xD800 && rest[length - 1] <= 0xDBFF) --length;
+      if (isHighSurrogate(rest[length - 1])) --length;
     }
     DWORD put = 0;
     const auto* units = reinterpret_cast<const wchar_t*>(rest.data());

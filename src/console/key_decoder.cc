@@ -4,6 +4,8 @@
 
 #include "console/key_decoder.h"
 
+#include "unicode/unicode.h"
+
 #include <string>
 
 static int nextByte(KeyBytes& input, int waitMs) {

@@ -3,26 +3,17 @@
 
 #include "console/line_editor.h"
 
+#include "unicode/unicode.h"
+
 #include <algorithm>
 #include <string_view>
-
-std::size_t sequenceLength(unsigned char lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
 
 // The length of the character at `at`: a whole UTF-8 sequence, or one byte.
 // A byte that starts no whole sequence stays a character of its own, as it
 // would on the command line.
 static std::size_t characterLength(const LineEditor& editor, std::size_t at) {
   if (!editor.utf8) return 1;
-  const std::size_t length = sequenceLength(static_cast<unsigned char>(editor.line[at]));
-  if (length < 2 || at + length > editor.line.size()) return 1;
-  for (std::size_t i = 1; i < length; ++i)
-    if ((static_cast<unsigned char>(editor.line[at + i]) & 0xC0) != 0x80) return 1;
-  return length;
+  return std::max<std::size_t>(wholeSequenceAt(editor.line, at), 1);
 }
 
 // A continuation byte never leads a sequence, so a sequence that covers `at`

@@ -76,6 +76,3 @@ bool isCharacterBoundary(const LineEditor& editor, std::size_t at);
 // The byte index of the character after the one at `at` (a boundary); the
 // line's end at its end.
 std::size_t nextCharacter(const LineEditor& editor, std::size_t at);
-
-// The length a UTF-8 sequence led by `lead` has; 0 for a byte that leads none.
-std::size_t sequenceLength(unsigned char lead);

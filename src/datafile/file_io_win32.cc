@@ -9,7 +9,7 @@
 
 #include "datafile/file_io.h"
 #include "datafile/windows_paths.h"
-#include "run/text.h"
+#include "unicode/unicode.h"
 
 static HANDLE asHandle(FileHandle handle) {
   return reinterpret_cast<HANDLE>(handle);

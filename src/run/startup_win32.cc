@@ -5,7 +5,7 @@
 
 #include "run/command_line.h"
 #include "run/startup.h"
-#include "run/text.h"
+#include "unicode/unicode.h"
 
 // msvcrt.dll's wide-character argument splitting, which every Windows from
 // XP on has; no header declares it. Older msvcrt.dll versions give no result,

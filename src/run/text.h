@@ -2,8 +2,8 @@
 // The text operations of the run. lastChars, upperCase and textEquals make
 // the DAT gate; commandLineTail makes the file name of the command line.
 // Texts are bytes: on POSIX as the terminal and the system give them, on
-// Windows always UTF-8, turned from and to the UTF-16 of the Windows calls at
-// the edges by utf8Of and utf16Of.
+// Windows always UTF-8 (unicode/unicode.h turns them from and to the UTF-16
+// of the Windows calls).
 
 #pragma once
 
@@ -24,14 +24,3 @@ bool textEquals(std::string_view a, std::string_view b);
 // The arguments after the program name, joined by single blanks; empty when
 // there is none.
 std::string commandLineTail(const std::vector<std::string>& arguments);
-
-// Whether the bytes are UTF-8 throughout: no stray or overlong sequence, no
-// surrogate, nothing past U+10FFFF. ASCII is.
-bool isUtf8(std::string_view bytes);
-
-// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
-std::string utf8Of(std::u16string_view text);
-
-// UTF-8 to UTF-16; each byte that is not part of a whole sequence becomes
-// U+FFFD.
-std::u16string utf16Of(std::string_view bytes);

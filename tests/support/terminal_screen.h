@@ -26,6 +26,8 @@
 #include <utility>
 #include <vector>
 
+#include "unicode/unicode.h"
+
 // The second cell of a wide character.
 inline const std::string kRightHalf = "\x01";
 
@@ -33,17 +35,9 @@ inline const std::string kRightHalf = "\x01";
 // full-width ranges 2, combining marks 0, everything else (and any byte that
 // is no whole UTF-8 sequence) 1.
 inline std::size_t modelCellWidth(std::string_view character) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(character[i]); };
-  char32_t c = 0;
-  if (character.size() == 2 && byte(0) >= 0xC2)
-    c = (byte(0) & 0x1Fu) << 6 | (byte(1) & 0x3Fu);
-  else if (character.size() == 3)
-    c = (byte(0) & 0x0Fu) << 12 | (byte(1) & 0x3Fu) << 6 | (byte(2) & 0x3Fu);
-  else if (character.size() == 4)
-    c = (byte(0) & 0x07u) << 18 | (byte(1) & 0x3Fu) << 12 | (byte(2) & 0x3Fu) << 6 |
-        (byte(3) & 0x3Fu);
-  else
-    return 1;
+  std::size_t length = 0;
+  const char32_t c = character.empty() ? kNoCharacter : decodeUtf8(character, 0, length);
+  if (c == kNoCharacter || c < 0x80 || length != character.size()) return 1;
   const auto in = [c](char32_t from, char32_t to) { return c >= from && c <= to; };
   if (in(0x300, 0x36F) || in(0x1AB0, 0x1AFF) || in(0x1DC0, 0x1DFF) || in(0x20D0, 0x20FF) ||
       in(0xFE20, 0xFE2F))
@@ -66,18 +60,7 @@ struct TerminalScreen {
 };
 
 inline bool isWholeUtf8Sequence(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  std::size_t length = 0;
-  if (lead >= 0xC2 && lead <= 0xDF)
-    length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF)
-    length = 3;
-  else if (lead >= 0xF0 && lead <= 0xF4)
-    length = 4;
-  if (text.size() != length) return false;
-  for (std::size_t i = 1; i < length; ++i)
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return false;
-  return true;
+  return !text.empty() && wholeSequenceAt(text, 0) == text.size();
 }
 
 inline std::string& screenCell(TerminalScreen& screen, std::size_t row, std::size_t column) {
