@@ -240,30 +240,46 @@ TEST_F(E2eTest, LongFormAndLongPathsOpenTheirFile) {
   }
 }
 
-// A lone --help or --version prints its text, with the platform's own line
-// ends, and nothing else: no clearing, no banner. Beside another word, or in
-// a longer name, it is part of a file name as ever.
-TEST_F(E2eTest, HelpAndVersionPrintTheirTextAlone) {
+// Options come first: help and version print their text alone (help winning,
+// with the platform's own line ends, no clearing, no banner), an unknown
+// option stops the run before anything is opened, and "--" lets a name begin
+// with '-'.
+TEST_F(E2eTest, OptionsComeBeforeTheName) {
   const std::string end = targetIsWindows() ? "\r\n" : "\n";
-  const std::string usage = "Usage: hamshift [FILE.DAT]" + end;
+  const std::string usage = "Usage: hamshift [OPTION]... [FILE.DAT]" + end;
   const std::string version = "hamshift " + std::string(kVersion) + end;
+  const Kpg59dPair file;
+  put("RADIO.DAT", file.before);
   struct Case {
-    std::string argument, firstLine;
+    std::vector<std::string> arguments;
+    std::string firstLine;  // empty: nothing on standard output
+    int status;
   };
   const Case cases[] = {
-      {"--help", usage},
-      {"-h", usage},
-      {"--version", version},
-      {"-V", version},
-      {"/?", targetIsWindows() ? usage : kBanner},  // a name that fails the gate on POSIX
+      {{"--help"}, usage, 0},
+      {{"-h"}, usage, 0},
+      {{"--version"}, version, 0},
+      {{"-V"}, version, 0},
+      {{"-n", "--help"}, usage, 0},
+      {{"--version", "-h", "RADIO.DAT"}, usage, 0},
+      {{"-bV", "RADIO.DAT"}, version, 0},
+      {{"/?"}, targetIsWindows() ? usage : kBanner, 0},  // a name that fails the gate on POSIX
+      {{"-x", "RADIO.DAT"}, "", 2},
+      {{"-nx", "RADIO.DAT"}, "", 2},
+      {{"--dry", "RADIO.DAT"}, "", 2},
+      {{"-x", "--help"}, "", 2},
+      {{"--help.DAT"}, "", 2},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.argument);
-    const auto result = run({c.argument});
-    EXPECT_EQ(result.exitStatus, 0);
+    SCOPED_TRACE(c.arguments.front() + (c.arguments.size() > 1 ? " " + c.arguments[1] : ""));
+    const auto result = run(c.arguments);
+    EXPECT_EQ(result.exitStatus, c.status);
     EXPECT_EQ(result.output.substr(0, c.firstLine.size()), c.firstLine) << result.output;
-    if (c.firstLine == kBanner) continue;
-    EXPECT_EQ(result.output.find(kBannerTop.substr(0, 20)), std::string::npos);
+    EXPECT_EQ(contents("RADIO.DAT"), file.before);
+    if (c.firstLine.empty()) {
+      EXPECT_EQ(result.output, "");
+    }
+    if (c.firstLine.empty() || c.firstLine == kBanner) continue;
     EXPECT_EQ(result.output.find('\x1b'), std::string::npos);
     // Every line ends as the platform's do, the last one too.
     std::string bare = result.output;
@@ -274,19 +290,124 @@ TEST_F(E2eTest, HelpAndVersionPrintTheirTextAlone) {
       EXPECT_NE(result.output.find(end + "Licence GPL-3.0-or-later: "), std::string::npos);
     }
   }
-  EXPECT_TRUE(entries().empty());
-  const Kpg59dPair file;
+  EXPECT_EQ(entries(), std::vector<std::string>{"RADIO.DAT"});
   struct Name {
     std::vector<std::string> arguments;
     std::string name;
   };
-  const Name names[] = {{{"--help.DAT"}, "--help.DAT"},
-                        {{"--help", "RADIO.DAT"}, "--help RADIO.DAT"},
-                        {{"-V", "X.DAT"}, "-V X.DAT"}};
+  const Name names[] = {{{"--", "--help.DAT"}, "--help.DAT"},
+                        {{"--", "-V", "X.DAT"}, "-V X.DAT"},
+                        {{"-", "X.DAT"}, "- X.DAT"}};
   for (const Name& n : names) {
     put(n.name, file.before);
     EXPECT_EQ(run(n.arguments).output, kBanner + kKpg59dDetected + report(n.name, 96));
     EXPECT_EQ(contents(n.name), file.after) << n.name;
+  }
+}
+
+// A dry run reads and lists; the file keeps its bytes and its time.
+TEST_F(E2eTest, DryRunListsEveryMoveAndWritesNothing) {
+  // The worst case: every channel and every deck 1 test field converts.
+  Bytes worst = sample::kpg44dFile({});
+  sample::fillTable(worst, sample::kV2Channels, 0x25, 0x04);
+  sample::fillTable(worst, sample::kV2Deck1Tests, 0x01, 0x03);
+  sample::setByte(worst, sample::kV2Channels.firstLo - 2, 0x25);  // 42.50625 in the first field
+  sample::setByte(worst, sample::kV2Channels.firstLo - 1, 0x06);
+  sample::setField(worst, sample::kV2Deck1Tests.firstLo + 8 * 15 + 4, 0x3A, 0x04);  // 43.A: hex
+  Bytes other = sample::kpg59dFile();
+  sample::setByte(other, 5, '8');
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    std::vector<std::string> lines;  // lines of the output that must be there
+    std::size_t lineCount;
+    int status;
+  };
+  const Case cases[] = {
+      {"worst case",
+       worst,
+       {"", "Detected saved file built with KPG44D Ver. 2software.",
+        "Low band radio detected in Radio Deck Number 1", "",
+        "Table                    Record  Field        Now    After",
+        "channels                      1      1   42.50625 -> 52.50625",
+        "channels                      1      2   42.51250 -> 52.51250",
+        "test frequencies, deck 1      1      1   30.11250 -> 29.11250",
+        "test frequencies, deck 1     16      2   43.A1250 -> 53.A1250",
+        "352 field(s) would change; nothing was written."},
+       4 + 1 + 352 + 1,
+       0},
+      {"no low-band deck",
+       sample::kpg44dFile({{'2', '.'}, '7', sample::kFiller}),
+       {"No Low band radio configured.", "0 field(s) would change; nothing was written."},
+       5,
+       0},
+      {"not valid", other, {" This file is not a valid KPG59D/KPG44D file."}, 1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = put("K44.DAT", c.bytes);
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    const auto result = run({"--dry-run", "K44.DAT"});
+    EXPECT_EQ(result.exitStatus, c.status);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, next; (next = result.output.find("\r\n", at)) != std::string::npos;
+         at = next + 2)
+      lines.push_back(result.output.substr(at, next - at));
+    EXPECT_EQ(lines.size(), c.lineCount) << result.output.substr(0, 600);
+    for (const std::string& line : c.lines)
+      EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    EXPECT_EQ(contents("K44.DAT"), c.bytes);
+    struct stat after {};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  }
+  EXPECT_EQ(entries(), std::vector<std::string>{"K44.DAT"});
+}
+
+// The copy is made before the first write and only then; one that is there
+// is never replaced, and the file is then left as it was.
+TEST_F(E2eTest, BackupComesBeforeTheFirstWrite) {
+  const Kpg59dPair file;
+  const Bytes oldCopy{'o', 'l', 'd'};
+  const std::string longName = std::string(251, 'L') + ".DAT";  // its .bak is too long a name
+  struct Case {
+    const char* what;
+    std::string name;
+    Bytes bytes;
+    const Bytes* copyBefore;  // a .bak there before the run
+    std::string lastLine;
+    int status;
+    Bytes fileAfter;
+    const Bytes* copyAfter;  // none: no .bak afterwards
+  };
+  const Case cases[] = {
+      {"a copy, then the conversion", "R.DAT", file.before, nullptr, report("R.DAT", 96), 0,
+       file.after, &file.before},
+      {"nothing to change: no copy", "R.DAT", file.after, nullptr, report("R.DAT", 0), 0,
+       file.after, nullptr},
+      {"a copy there already", "R.DAT", file.before, &oldCopy,
+       "R.DAT.bak already exists; no change was made.\r\n", 1, file.before, &oldCopy},
+      {"a copy that cannot be made", longName, file.before, nullptr,
+       longName + ".bak could not be made; no change was made.\r\n", 1, file.before, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    put(c.name, c.bytes);
+    if (c.copyBefore) put(c.name + ".bak", *c.copyBefore);
+    const auto result = run({"-b", c.name});
+    EXPECT_EQ(result.exitStatus, c.status);
+    EXPECT_TRUE(result.output.ends_with(c.lastLine)) << result.output.substr(kBanner.size());
+    EXPECT_EQ(contents(c.name), c.fileAfter);
+    if (c.copyAfter) {
+      EXPECT_EQ(contents(c.name + ".bak"), *c.copyAfter);
+    } else {
+      EXPECT_NE(access(folder.file(c.name + ".bak").c_str(), F_OK), 0);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(folder.file(c.name), ignored);
+    std::filesystem::remove(folder.file(c.name + ".bak"), ignored);
   }
 }
 
@@ -304,7 +425,8 @@ TEST_F(E2eTest, SlashQuestionMarkIsHelpBesideAOneLetterFolder) {
   const auto result = run({"/?"});
   unlink(drive.c_str());
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_TRUE(result.output.starts_with("Usage: hamshift [FILE.DAT]\r\n")) << result.output;
+  EXPECT_TRUE(result.output.starts_with("Usage: hamshift [OPTION]... [FILE.DAT]\r\n"))
+      << result.output;
 }
 
 TEST_F(E2eTest, OtherFilesGetTheInvalidVerdictAndStayUnchanged) {

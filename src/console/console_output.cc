@@ -25,6 +25,13 @@ void printNumber(float value, AfterNumber after) {
   if (after == AfterNumber::LineEnd) consoleWrite(kLineEnd);
 }
 
+void printError(std::string_view line) {
+  // Standard error is in text mode on Windows, which makes the LF a CR LF.
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
 void printName(std::string_view name) {
   printText(outputMode() == OutputMode::Window ? visibleName(name) : std::string(name));
 }

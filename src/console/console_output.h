@@ -46,6 +46,9 @@ void printBlankLine();
 enum class AfterNumber { Nothing, LineEnd };
 // formatNumber's text of the value, then the line end if asked.
 void printNumber(float value, AfterNumber after);
+// One line on standard error, with the platform's line end.
+void printError(std::string_view line);
+
 // A file name: on a console or terminal (Window mode) as visibleName shows
 // it, so that a name cannot drive the terminal; to a stream as held.
 void printName(std::string_view name);

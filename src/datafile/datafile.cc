@@ -36,9 +36,9 @@ static bool loadWindow(DataFile& file, std::int64_t offset, std::int64_t length)
   return true;
 }
 
-bool openForUpdate(DataFile& file, const std::string& name) {
+static bool openFile(DataFile& file, const std::string& name, bool readOnly) {
   if (file.state != DataFileState::NotOpen) return false;
-  const OpenedFile opened = openRegularFile(name);
+  const OpenedFile opened = openRegularFile(name, readOnly);
   file = DataFile{};
   file.openFailure = opened.failure;
   if (opened.state == DataFileState::NotOpen) return false;
@@ -46,6 +46,47 @@ bool openForUpdate(DataFile& file, const std::string& name) {
   file.handle = opened.handle;
   file.size = opened.size;
   file.window.assign(kWindowSize, 0);
+  return true;
+}
+
+bool openForUpdate(DataFile& file, const std::string& name) {
+  return openFile(file, name, false);
+}
+
+bool openForReading(DataFile& file, const std::string& name) {
+  return openFile(file, name, true);
+}
+
+void backUpBeforeWriting(DataFile& file, const std::string& backupName) {
+  file.backupName = backupName;
+  file.backup = BackupState::Pending;
+}
+
+// Copies the file as it is, byte for byte, to a new file of the backup's
+// name, and writes the copy out to the disk. A copy cut short is removed, so
+// that it is never taken for the original later.
+static bool makeBackup(DataFile& file) {
+  bool exists = false;
+  const FileHandle copy = createNewFile(file.backupName, file.handle, exists);
+  if (copy == kNoFileHandle) {
+    file.backup = exists ? BackupState::Exists : BackupState::Failed;
+    return false;
+  }
+  std::vector<std::uint8_t> chunk(kWindowSize);
+  bool copied = true;
+  for (std::int64_t at = 0; copied && at < file.size; at += kWindowSize) {
+    const std::int64_t length = std::min(kWindowSize, file.size - at);
+    copied = readAt(file.handle, chunk.data(), length, at) == length &&
+             writeAt(copy, chunk.data(), length, at) == length;
+  }
+  copied = copied && syncHandle(copy);
+  copied = closeHandle(copy) && copied;
+  if (!copied) {
+    removeFile(file.backupName);
+    file.backup = BackupState::Failed;
+    return false;
+  }
+  file.backup = BackupState::Made;
   return true;
 }
 
@@ -67,6 +108,8 @@ bool writeBytes(DataFile& file, std::int32_t position, std::span<const std::uint
     file.writesRefused = true;
     return false;
   }
+  if (file.backup == BackupState::Pending && !makeBackup(file)) return false;
+  if (file.backup == BackupState::Exists || file.backup == BackupState::Failed) return false;
   const auto length = static_cast<std::int64_t>(bytes.size());
   assert(length > 0 && length <= kWindowSize);
   const std::int64_t offset = std::int64_t{position} - 1;
@@ -106,6 +149,8 @@ CloseOutcome closeFile(DataFile& file) {
   file.handle = kNoFileHandle;
   file.windowStart = -1;
   if (file.readFailed && !file.wroteAny) return CloseOutcome::Unread;
+  if (file.backup == BackupState::Exists) return CloseOutcome::BackupExists;
+  if (file.backup == BackupState::Failed) return CloseOutcome::BackupFailed;
   if (file.writesRefused) return CloseOutcome::Refused;
   return file.writeFailed || file.readFailed ? CloseOutcome::Failed : CloseOutcome::Written;
 }

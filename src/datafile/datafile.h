@@ -20,6 +20,14 @@
 
 inline constexpr std::int64_t kWindowSize = 8192;
 
+enum class BackupState {
+  NotAsked,
+  Pending,  // asked for; made before the first write
+  Made,
+  Exists,  // something had the copy's name: nothing is written
+  Failed,  // the copy could not be made whole: nothing is written
+};
+
 struct DataFile {
   DataFileState state = DataFileState::NotOpen;
   FileHandle handle = kNoFileHandle;
@@ -32,6 +40,10 @@ struct DataFile {
   std::int64_t windowLength = 0;
 
   OpenFailure openFailure = OpenFailure::None;  // why openForUpdate opened nothing
+
+  // The copy made before the first write, when one is asked for.
+  std::string backupName;
+  BackupState backup = BackupState::NotAsked;
   bool readFailed = false;     // a read failed: every later read gives 0, no write is made
   bool wroteAny = false;       // some byte reached the file
   bool writeFailed = false;    // a write or the close failed
@@ -44,6 +56,8 @@ enum class CloseOutcome {
   Refused,  // the file was open read-only and a write was asked of it
   Unread,   // a read failed before any byte was written, and none was after it
   Failed,   // a write or the close failed, or a read after bytes were written; or no file was open
+  BackupExists,  // the copy's name was taken: nothing was written
+  BackupFailed,  // the copy could not be made: nothing was written
 };
 
 // Opens the named file for update. A missing name, or one naming anything but
@@ -52,6 +66,14 @@ enum class CloseOutcome {
 // leaves the DataFile NotOpen when no file could be opened, with openFailure
 // saying why; or when it was open already.
 bool openForUpdate(DataFile& file, const std::string& name);
+
+// The same, for reading alone: a dry run never writes.
+bool openForReading(DataFile& file, const std::string& name);
+
+// Asks for a copy of the whole file under `backupName`, made, written out to
+// the disk and closed before the first byte is written. When the name is
+// taken or the copy fails (and is removed), no byte is written at all.
+void backUpBeforeWriting(DataFile& file, const std::string& backupName);
 
 // The byte at a position, 0-255. Yields 0 at or past the end of the file, for
 // a position below 1, when the file is not open, and when the read fails
@@ -68,6 +90,6 @@ bool writeBytes(DataFile& file, std::int32_t position, std::span<const std::uint
 bool writeByte(DataFile& file, std::int32_t position, std::uint8_t value);
 
 // Closes the file; the DataFile is NotOpen afterwards. A failed read
-// outranks the rest, since what the run found may be wrong; then a refused
-// write, since nothing was written then.
+// outranks the rest, since what the run found may be wrong; then a copy not
+// made and a refused write, since nothing was written then.
 CloseOutcome closeFile(DataFile& file);

@@ -31,11 +31,24 @@ struct OpenedFile {
 };
 
 // Opens an existing regular file for reading and writing, or for reading
-// alone when it cannot be written. Never creates a file and never opens
+// alone when it cannot be written or `readOnly` asks for that. Never creates a file and never opens
 // anything but a regular file, so a FIFO or a device cannot block the run.
 // The name is the system's bytes on POSIX and UTF-8 on Windows. Gives state
 // NotOpen, and why, when nothing was opened.
-OpenedFile openRegularFile(const std::string& name);
+OpenedFile openRegularFile(const std::string& name, bool readOnly = false);
+
+// Makes `name` a new, empty file open for writing, with the permissions of
+// the open file `model` where the platform keeps them. Gives kNoFileHandle
+// when it cannot, with `exists` set when something has that name already:
+// nothing there is ever replaced.
+FileHandle createNewFile(const std::string& name, FileHandle model, bool& exists);
+
+// Writes the file's data out to the disk; false when the system reports
+// that it could not.
+bool syncHandle(FileHandle handle);
+
+// Removes the named file; false when it could not.
+bool removeFile(const std::string& name);
 
 // Reads up to `length` bytes at `offset`; gives the count read (short only at
 // the end of the file), or -1 when the read failed.

@@ -29,7 +29,7 @@ static int openChecked(const char* path, int access, struct stat& status, int& e
   return descriptor;
 }
 
-OpenedFile openRegularFile(const std::string& name) {
+OpenedFile openRegularFile(const std::string& name, bool readOnly) {
   OpenedFile opened;
   // A device may act on being opened at all, so look before opening.
   struct stat status {};
@@ -43,7 +43,7 @@ OpenedFile openRegularFile(const std::string& name) {
   }
 
   int error = 0;
-  int descriptor = openChecked(name.c_str(), O_RDWR, status, error);
+  int descriptor = readOnly ? -1 : openChecked(name.c_str(), O_RDWR, status, error);
   opened.state = DataFileState::ReadWrite;
   if (descriptor < 0) {
     descriptor = openChecked(name.c_str(), O_RDONLY, status, error);
@@ -90,4 +90,21 @@ std::int64_t writeAt(FileHandle handle, const std::uint8_t* bytes, std::int64_t 
 
 bool closeHandle(FileHandle handle) {
   return close(static_cast<int>(handle)) == 0;
+}
+
+FileHandle createNewFile(const std::string& name, FileHandle model, bool& exists) {
+  struct stat status {};
+  const mode_t mode = fstat(static_cast<int>(model), &status) == 0 ? status.st_mode & 0777 : 0600;
+  const int descriptor =
+      open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode);
+  exists = descriptor < 0 && errno == EEXIST;
+  return descriptor < 0 ? kNoFileHandle : descriptor;
+}
+
+bool syncHandle(FileHandle handle) {
+  return fsync(static_cast<int>(handle)) == 0;
+}
+
+bool removeFile(const std::string& name) {
+  return unlink(name.c_str()) == 0;
 }

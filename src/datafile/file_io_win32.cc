@@ -50,7 +50,7 @@ static HANDLE openFile(const std::wstring& path, DWORD access) {
                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-OpenedFile openRegularFile(const std::string& name) {
+OpenedFile openRegularFile(const std::string& name, bool readOnly) {
   OpenedFile opened;
   const std::u16string wide = utf16Of(name);
   // Opening a port can act on it, so a device name is refused before any open.
@@ -73,7 +73,7 @@ OpenedFile openRegularFile(const std::string& name) {
     return opened;
   }
 
-  HANDLE handle = openFile(path, GENERIC_READ | GENERIC_WRITE);
+  HANDLE handle = readOnly ? INVALID_HANDLE_VALUE : openFile(path, GENERIC_READ | GENERIC_WRITE);
   opened.state = DataFileState::ReadWrite;
   if (handle == INVALID_HANDLE_VALUE) {
     handle = openFile(path, GENERIC_READ);
@@ -136,4 +136,22 @@ std::int64_t writeAt(FileHandle handle, const std::uint8_t* bytes, std::int64_t 
 
 bool closeHandle(FileHandle handle) {
   return CloseHandle(asHandle(handle)) != 0;
+}
+
+FileHandle createNewFile(const std::string& name, FileHandle, bool& exists) {
+  const std::wstring path = systemPath(utf16Of(name));
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD error = GetLastError();
+  exists = handle == INVALID_HANDLE_VALUE &&
+           (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+  return handle == INVALID_HANDLE_VALUE ? kNoFileHandle : reinterpret_cast<FileHandle>(handle);
+}
+
+bool syncHandle(FileHandle handle) {
+  return FlushFileBuffers(asHandle(handle)) != 0;
+}
+
+bool removeFile(const std::string& name) {
+  return DeleteFileW(systemPath(utf16Of(name)).c_str()) != 0;
 }

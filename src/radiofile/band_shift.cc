@@ -40,3 +40,42 @@ void convertRegion(DataFile& file, const TableRegion& region, ChangeCount& count
     }
   }
 }
+
+void listMoves(DataFile& file, const TableRegion& region, std::vector<FieldMove>& moves) {
+  for (std::int32_t i = 0; i <= region.lastIndex; ++i) {
+    for (const int field : {1, 2}) {
+      const std::int32_t p = region.stride * i + region.base + (field - 1) * 4;
+      FieldMove move{region.name, i + 1, field, {}, {}};
+      for (std::int32_t b = 0; b < 4; ++b) move.before[b] = readByte(file, p - 2 + b);
+      FrequencyPair shifted;
+      if (!shiftedPair({move.before[2], move.before[3]}, shifted)) continue;
+      move.after = move.before;
+      move.after[2] = shifted.lo;
+      move.after[3] = shifted.hi;
+      moves.push_back(move);
+    }
+  }
+}
+
+void walkRegion(DataFile& file, const TableRegion& region, Conversion& conversion) {
+  if (!conversion.dryRun) {
+    convertRegion(file, region, conversion.count);
+    return;
+  }
+  const std::size_t listed = conversion.moves.size();
+  listMoves(file, region, conversion.moves);
+  conversion.count += static_cast<ChangeCount>(conversion.moves.size() - listed);
+}
+
+std::string frequencyText(const std::array<std::uint8_t, 4>& field) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  // Most significant byte first: hundreds and tens, units and tenths, then
+  // the four digits below; the point stands after the units.
+  for (int b = 3; b >= 0; --b) {
+    text += kDigits[field[b] >> 4];
+    text += kDigits[field[b] & 0x0F];
+  }
+  text.insert(3, 1, '.');
+  return text.front() == '0' ? text.substr(1) : text;
+}

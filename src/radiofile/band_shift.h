@@ -7,7 +7,10 @@
 
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "datafile/datafile.h"
 
@@ -32,8 +35,37 @@ struct TableRegion {
   std::int32_t base = 0;
   std::int32_t stride = 0;
   std::int32_t lastIndex = 0;
+  const char* name = "";  // as a listing names the table
 };
 
 // Applies the rules to both fields of every record, in file order. The walk
 // always runs to its end.
 void convertRegion(DataFile& file, const TableRegion& region, ChangeCount& count);
+
+// A field that a rule moves: its table, record (from 1) and field (1 or 2),
+// and its four bytes before and after, in file order (lowest digits first).
+struct FieldMove {
+  const char* table = "";
+  std::int32_t record = 0;
+  int field = 0;
+  std::array<std::uint8_t, 4> before{}, after{};
+};
+
+// The fields of the region that a rule would move, in file order; nothing is
+// written. Each field is read whole, its two lower bytes too.
+void listMoves(DataFile& file, const TableRegion& region, std::vector<FieldMove>& moves);
+
+// What the profiles do to their tables: convert them, or in a dry run list
+// the moves and count them without writing.
+struct Conversion {
+  ChangeCount count = 0;
+  bool dryRun = false;
+  std::vector<FieldMove> moves;  // a dry run's
+};
+
+void walkRegion(DataFile& file, const TableRegion& region, Conversion& conversion);
+
+// A field's frequency in MHz with every digit it holds: "42.50625", the
+// hundreds digit only where it is not 0. A nibble above 9 shows as its hex
+// digit, as the rules take such fields too.
+std::string frequencyText(const std::array<std::uint8_t, 4>& field);

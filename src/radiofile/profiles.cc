@@ -9,8 +9,13 @@
 static constexpr Signature kKpg59dSignature{'5', '9'};
 static constexpr Signature kKpg44dSignature{'4', '4'};
 
-static constexpr TableRegion kKpg59dChannels{6211, 16, 31};
-static constexpr TableRegion kKpg59dTests{16195, 8, 15};
+static constexpr char kChannels[] = "channels";
+static constexpr char kTests[] = "test frequencies";
+static constexpr char kDeck1Tests[] = "test frequencies, deck 1";
+static constexpr char kDeck2Tests[] = "test frequencies, deck 2";
+
+static constexpr TableRegion kKpg59dChannels{6211, 16, 31, kChannels};
+static constexpr TableRegion kKpg59dTests{16195, 8, 15, kTests};
 
 // Indexed by version - 1; a version 1 file keeps the same layout 14 bytes
 // earlier.
@@ -20,15 +25,16 @@ struct Kpg44dLayout {
   std::int32_t deck2BandByte;
 };
 static constexpr Kpg44dLayout kKpg44dLayouts[2] = {
-    {{6197, 16, 159}, {{16181, 8, 15}, {15925, 8, 15}}, 16155},
-    {{6211, 16, 159}, {{16195, 8, 15}, {15939, 8, 15}}, 16169},
+    {{6197, 16, 159, kChannels}, {{16181, 8, 15, kDeck1Tests}, {15925, 8, 15, kDeck2Tests}}, 16155},
+    {{6211, 16, 159, kChannels}, {{16195, 8, 15, kDeck1Tests}, {15939, 8, 15, kDeck2Tests}}, 16169},
 };
 
-ProfileVerdict runKpg59dProfile(DataFile& file, const Signature& signature, ChangeCount& count) {
+ProfileVerdict runKpg59dProfile(DataFile& file, const Signature& signature,
+                                Conversion& conversion) {
   if (signature != kKpg59dSignature) return ProfileVerdict::NotMine;
   printLine("Detected saved file created with KPG59D for model TK-6110/TK190.");
-  convertRegion(file, kKpg59dChannels, count);
-  convertRegion(file, kKpg59dTests, count);
+  walkRegion(file, kKpg59dChannels, conversion);
+  walkRegion(file, kKpg59dTests, conversion);
   return ProfileVerdict::Converted;
 }
 
@@ -52,15 +58,16 @@ static int radioDeck(DataFile& file, int version) {
   return deck;
 }
 
-ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature, ChangeCount& count) {
+ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature,
+                                Conversion& conversion) {
   if (signature != kKpg44dSignature) return ProfileVerdict::NotMine;
   const std::uint8_t versionMark = readByte(file, 12);
   const int version = formatVersion(versionMark, readByte(file, 13));
   const int deck = radioDeck(file, version);
   if (version != 0 && deck != 0) {
     const Kpg44dLayout& layout = kKpg44dLayouts[version - 1];
-    convertRegion(file, layout.channels, count);
-    convertRegion(file, layout.deckTests[deck - 1], count);
+    walkRegion(file, layout.channels, conversion);
+    walkRegion(file, layout.deckTests[deck - 1], conversion);
   }
 
   printBlankLine();

@@ -21,5 +21,5 @@ enum class ProfileVerdict {
   NotValid,       // a KPG44D file of no known version, yet with a low-band deck
 };
 
-ProfileVerdict runKpg59dProfile(DataFile& file, const Signature& signature, ChangeCount& count);
-ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature, ChangeCount& count);
+ProfileVerdict runKpg59dProfile(DataFile& file, const Signature& signature, Conversion& conversion);
+ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature, Conversion& conversion);

@@ -1,31 +1,72 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The usage text and the version.
+// The options, the usage text and the version.
 
 #include "run/command_line.h"
 
 #include "run/version.h"
 
-CommandLineRequest commandLineRequest(const std::vector<std::string>& arguments,
-                                      bool slashOptions) {
-  if (arguments.size() != 1) return CommandLineRequest::Conversion;
-  const std::string& word = arguments.front();
-  if (word == "--help" || word == "-h" || (slashOptions && word == "/?"))
-    return CommandLineRequest::Help;
-  if (word == "--version" || word == "-V") return CommandLineRequest::Version;
-  return CommandLineRequest::Conversion;
+// Takes one option word; false for a word that is no option.
+static bool takeOption(CommandLine& line, const std::string& word, bool& help, bool& version) {
+  if (word == "--dry-run") return line.dryRun = true;
+  if (word == "--backup") return line.backup = true;
+  if (word == "--help") return help = true;
+  if (word == "--version") return version = true;
+  if (word.starts_with("--")) return false;
+  for (const char letter : std::string_view(word).substr(1)) {
+    switch (letter) {
+      case 'n': line.dryRun = true; break;
+      case 'b': line.backup = true; break;
+      case 'h': help = true; break;
+      case 'V': version = true; break;
+      default: return false;
+    }
+  }
+  return true;
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments, bool slashOptions) {
+  CommandLine line;
+  bool help = false, version = false;
+  std::size_t at = 0;
+  for (; at < arguments.size(); ++at) {
+    const std::string& word = arguments[at];
+    if (word == "--") {
+      ++at;
+      break;
+    }
+    if (slashOptions && word == "/?") {
+      help = true;
+      continue;
+    }
+    if (word.size() < 2 || word.front() != '-') break;
+    if (!takeOption(line, word, help, version)) {
+      line.request = CommandLineRequest::UnknownOption;
+      line.unknownOption = word;
+      return line;
+    }
+  }
+  line.nameWords.assign(arguments.begin() + static_cast<std::ptrdiff_t>(at), arguments.end());
+  if (help)
+    line.request = CommandLineRequest::Help;
+  else if (version)
+    line.request = CommandLineRequest::Version;
+  return line;
 }
 
 static constexpr std::string_view kUsage[] = {
-    "Usage: hamshift [FILE.DAT]",
+    "Usage: hamshift [OPTION]... [FILE.DAT]",
     "",
     "Edits FILE.DAT, a radio data file saved by KPG59D or KPG44D, in place: every",
     "channel and test frequency from 40.0 to 43.9 MHz moves up 10 MHz, into the",
     "6 m band, and every one from 30.0 to 30.9 MHz moves down 1 MHz, into the",
-    "10 m band. Every argument, joined by single blanks, is the file's name; with",
-    "none, hamshift asks for it.",
+    "10 m band. The words after the options, joined by single blanks, are the",
+    "file's name; with none, hamshift asks for it.",
     "",
+    "  -n, --dry-run  list every frequency that would change, and write nothing",
+    "  -b, --backup   copy the file to FILE.DAT.bak before changing it",
     "  -h, --help     print this text and exit",
     "  -V, --version  print the version and exit",
+    "  --             end the options; a name that begins with - comes after it",
     "",
     "The manual: man hamshift; on Windows, README.txt beside hamshift.exe.",
 };
@@ -41,4 +82,9 @@ std::string requestedText(CommandLineRequest request, std::string_view lineEnd) 
     for (const std::string_view line : kUsage) text.append(line).append(lineEnd);
   }
   return text;
+}
+
+std::string unknownOptionLine(std::string_view option) {
+  return "hamshift: unknown option '" + std::string(option) +
+         "'; hamshift --help lists the options";
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The few argument lists that ask for something other than a conversion:
-// the usage text and the version. Each one is a single word that cannot pass
-// the DAT gate, so no file name is ever taken for one.
+// The command line: options first, then the words of the file name. Words
+// that begin with '-' before the first other word are options (short ones may
+// be joined, -nb); "--" ends them, and a lone "-" is a word of the name.
 
 #pragma once
 
@@ -9,11 +9,23 @@
 #include <string_view>
 #include <vector>
 
-enum class CommandLineRequest { Conversion, Help, Version };
+enum class CommandLineRequest { Conversion, Help, Version, UnknownOption };
 
-// Help for a lone --help or -h (or /?, where `slashOptions`, as on Windows),
-// Version for a lone --version or -V; Conversion for every other list.
-CommandLineRequest commandLineRequest(const std::vector<std::string>& arguments, bool slashOptions);
+struct CommandLine {
+  CommandLineRequest request = CommandLineRequest::Conversion;
+  bool dryRun = false;                 // -n, --dry-run
+  bool backup = false;                 // -b, --backup
+  std::vector<std::string> nameWords;  // the words after the options
+  std::string unknownOption;           // the word that made an UnknownOption request
+};
+
+// The options and the name's words. The first unknown option stops the
+// parse; otherwise Help (--help, -h, and /? where `slashOptions`, as on
+// Windows) outranks Version (--version, -V), which outranks a conversion.
+CommandLine parseCommandLine(const std::vector<std::string>& arguments, bool slashOptions);
 
 // The text a Help or Version request prints, its lines ended by `lineEnd`.
 std::string requestedText(CommandLineRequest request, std::string_view lineEnd);
+
+// The line an unknown option gets on standard error, without its line end.
+std::string unknownOptionLine(std::string_view option);

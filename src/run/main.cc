@@ -16,13 +16,21 @@
 int main(int argc, char** argv) {
   prepareProcess();
   std::setlocale(LC_CTYPE, "");
-  const std::vector<std::string> arguments = commandLineArguments(argc, argv);
-  const CommandLineRequest request = commandLineRequest(arguments, kSlashOptions);
-  if (request != CommandLineRequest::Conversion) {
-    printText(requestedText(request, kPlatformLineEnd));
-    return 0;
+  const CommandLine line = parseCommandLine(commandLineArguments(argc, argv), kSlashOptions);
+  switch (line.request) {
+    case CommandLineRequest::UnknownOption:
+      printError(unknownOptionLine(line.unknownOption));
+      return 2;
+    case CommandLineRequest::Help:
+    case CommandLineRequest::Version:
+      printText(requestedText(line.request, kPlatformLineEnd));
+      return 0;
+    case CommandLineRequest::Conversion: break;
   }
-  const int status = runConversion(commandLineTail(arguments));
+  RunOptions options;
+  options.dryRun = line.dryRun;
+  options.backup = line.backup;
+  const int status = runConversion(commandLineTail(line.nameWords), options);
   closingPause();
   return status;
 }

@@ -4,6 +4,8 @@
 
 #include "run/run.h"
 
+#include <cstdio>
+
 #include "console/console_input.h"
 #include "console/console_output.h"
 #include "radiofile/profiles.h"
@@ -48,6 +50,8 @@ static RunOutcome outcomeOfClose(CloseOutcome closed, ProfileVerdict verdict) {
     case ProfileVerdict::Converted:
       if (closed == CloseOutcome::Refused) return RunOutcome::CannotBeWritten;
       if (closed == CloseOutcome::Failed) return RunOutcome::PartlyWritten;
+      if (closed == CloseOutcome::BackupExists) return RunOutcome::BackupExists;
+      if (closed == CloseOutcome::BackupFailed) return RunOutcome::BackupFailed;
       return RunOutcome::Converted;
     case ProfileVerdict::NoLowBandDeck: return RunOutcome::NoLowBandDeck;
     case ProfileVerdict::NotMine:
@@ -57,7 +61,7 @@ static RunOutcome outcomeOfClose(CloseOutcome closed, ProfileVerdict verdict) {
 }
 
 // The name, the prompt's line, the gate, the file's detection and conversion.
-static RunOutcome convertNamedFile(RunState& run) {
+static RunOutcome convertNamedFile(RunState& run, const RunOptions& options) {
   if (run.fileName.empty()) {
     const TypedField typed =
         promptAndReadField("Enter the full file name saved by the KW radio prg [name.ext]");
@@ -67,11 +71,15 @@ static RunOutcome convertNamedFile(RunState& run) {
   }
   if (!passesDatGate(run.fileName)) return RunOutcome::LeftAtGate;
 
-  if (!openForUpdate(run.dataFile, run.fileName)) return outcomeOfOpen(run.dataFile.openFailure);
+  const bool opened = options.dryRun ? openForReading(run.dataFile, run.fileName)
+                                     : openForUpdate(run.dataFile, run.fileName);
+  if (!opened) return outcomeOfOpen(run.dataFile.openFailure);
+  if (options.backup) backUpBeforeWriting(run.dataFile, run.fileName + ".bak");
+  run.conversion.dryRun = options.dryRun;
   run.signature = {readByte(run.dataFile, 4), readByte(run.dataFile, 5)};
-  ProfileVerdict verdict = runKpg59dProfile(run.dataFile, run.signature, run.changeCount);
+  ProfileVerdict verdict = runKpg59dProfile(run.dataFile, run.signature, run.conversion);
   if (verdict == ProfileVerdict::NotMine)
-    verdict = runKpg44dProfile(run.dataFile, run.signature, run.changeCount);
+    verdict = runKpg44dProfile(run.dataFile, run.signature, run.conversion);
   return outcomeOfClose(closeFile(run.dataFile), verdict);
 }
 
@@ -82,8 +90,33 @@ static int printNameAnd(const RunState& run, const char* what, int status) {
   return status;
 }
 
+// A dry run's list: every field a rule would move, in file order, in
+// columns, and the count.
+static void printMoves(const Conversion& conversion) {
+  char line[128];
+  if (!conversion.moves.empty()) {
+    std::snprintf(line, sizeof line, "%-24s %6s %6s %10s    %s", "Table", "Record", "Field", "Now",
+                  "After");
+    printLine(line);
+  }
+  for (const FieldMove& move : conversion.moves) {
+    std::snprintf(line, sizeof line, "%-24s %6d %6d %10s -> %s", move.table,
+                  static_cast<int>(move.record), move.field, frequencyText(move.before).c_str(),
+                  frequencyText(move.after).c_str());
+    printLine(line);
+  }
+  std::snprintf(line, sizeof line, "%d field(s) would change; nothing was written.",
+                static_cast<int>(conversion.moves.size()));
+  printLine(line);
+}
+
 // The outcome's line; gives the exit status.
 static int printOutcome(const RunState& run, RunOutcome outcome) {
+  const bool dryRun = run.conversion.dryRun;
+  if (dryRun && (outcome == RunOutcome::Converted || outcome == RunOutcome::NoLowBandDeck)) {
+    printMoves(run.conversion);
+    return 0;
+  }
   switch (outcome) {
     case RunOutcome::LeftAtGate:
     case RunOutcome::NoLowBandDeck: return 0;
@@ -103,7 +136,7 @@ static int printOutcome(const RunState& run, RunOutcome outcome) {
     case RunOutcome::Converted:
       printName(run.fileName);
       printText(" has been updated.");
-      printNumber(static_cast<float>(run.changeCount), AfterNumber::Nothing);
+      printNumber(static_cast<float>(run.conversion.count), AfterNumber::Nothing);
       printLine("Change(s) made.");
       return 0;
     case RunOutcome::CannotBeWritten:
@@ -112,14 +145,19 @@ static int printOutcome(const RunState& run, RunOutcome outcome) {
       return printNameAnd(run, " could not be read; no change was made.", 1);
     case RunOutcome::PartlyWritten:
       return printNameAnd(run, " could not be written completely; it may be partly updated.", 1);
+    case RunOutcome::BackupExists:
+      return printNameAnd(run, ".bak already exists; no change was made.", 1);
+    case RunOutcome::BackupFailed:
+      return printNameAnd(run, ".bak could not be made; no change was made.", 1);
   }
   return 1;
 }
 
-int runConversion(const std::string& commandLineTail) {
+int runConversion(const std::string& commandLineTail, const RunOptions& options) {
   RunState run;
-  clearScreen();
+  // A dry run is a report to read or keep, not a screen to take over.
+  if (!options.dryRun) clearScreen();
   run.fileName = commandLineTail;
-  printBanner();
-  return printOutcome(run, convertNamedFile(run));
+  if (!options.dryRun) printBanner();
+  return printOutcome(run, convertNamedFile(run, options));
 }

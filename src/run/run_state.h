@@ -14,7 +14,7 @@ struct RunState {
   std::string fileName;  // used unchanged as the path and printed back as held
   DataFile dataFile;
   Signature signature{0, 0};
-  ChangeCount changeCount = 0;
+  Conversion conversion;  // the ChangeCount, and a dry run's moves
 };
 
 // Each way a run ends; the driver prints its line and gives its exit status.
@@ -31,4 +31,6 @@ enum class RunOutcome {
   CannotBeWritten,  // a read-only file with fields to change
   CouldNotBeRead,   // a read failed before any field was written
   PartlyWritten,    // a write or the close failed, or a read after fields were written
+  BackupExists,     // NAME.bak was there already: nothing was written
+  BackupFailed,     // NAME.bak could not be made: nothing was written
 };

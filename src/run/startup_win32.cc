@@ -41,9 +41,11 @@ static std::vector<std::string> splitCommandLine(bool expandWildcards) {
 }
 
 // The option words are taken as typed: expanded, /? would become the name of
-// any one-letter folder in the drive's root.
+// any one-letter folder in the drive's root. Only a conversion's name words
+// are expanded; no other option word holds a wildcard.
 std::vector<std::string> commandLineArguments(int, char**) {
   std::vector<std::string> typed = splitCommandLine(false);
-  if (commandLineRequest(typed, kSlashOptions) != CommandLineRequest::Conversion) return typed;
+  if (parseCommandLine(typed, kSlashOptions).request != CommandLineRequest::Conversion)
+    return typed;
   return splitCommandLine(true);
 }
