@@ -86,7 +86,8 @@ diff <(dpkg-deb -c "$release/$deb" | awk '{ print $6 }') <(echo "$expected") ||
 
 for zip in "${zips[@]}"; do
   top=${zip%.zip}
-  expected=$(printf '%s\n' "$top/" "$top/LICENSE.txt" "$top/README.txt" "$top/hamshift.exe")
+  expected=$(printf '%s\n' "$top/" "$top/LICENSE.txt" "$top/README.txt" "$top/hamshift-backup.bat" \
+    "$top/hamshift-preview.bat" "$top/hamshift.exe")
   diff <(unzip -Z1 "$release/$zip") <(echo "$expected") || fail "$zip lists otherwise"
 done
 echo "the four archives hold exactly the files expected"
@@ -192,6 +193,30 @@ done
 dpkg-query -W hamshift >/dev/null 2>&1 && fail "dpkg still knows hamshift"
 echo "purged: none of its ${#installed[@]} paths is left"
 
+# The batch files in WINDOWS (an unpacked zip) with a sample dropped on them,
+# from FOLDER (whose name holds a blank, as Explorer then quotes the path),
+# run by cmd as Explorer would, with a key for their pause: the preview
+# lists and changes nothing, the backup copies and then converts.
+check_batch_files() {
+  local windows=$1 folder=$2
+  mkdir -p "$folder"
+  "$make_sample" "$folder/S.DAT"
+  cp "$folder/S.DAT" "$scratch/original"
+  local dropped
+  dropped="Z:$(tr / '\\' <<<"$folder")\\S.DAT"
+  run_batch() { echo | timeout 60 "$wine64_loader" cmd /c "$1" "$dropped" 2>/dev/null | tr -d '\r'; }
+  run_batch "Z:$(tr / '\\' <<<"$windows")\\hamshift-preview.bat" >"$scratch/preview"
+  grep -qx '3 field(s) would change; nothing was written.' "$scratch/preview" ||
+    fail "hamshift-preview.bat printed: $(cat "$scratch/preview")"
+  cmp "$folder/S.DAT" "$scratch/original" || fail "hamshift-preview.bat changed the file"
+  run_batch "Z:$(tr / '\\' <<<"$windows")\\hamshift-backup.bat" >"$scratch/backup"
+  grep -q 'S.DAT has been updated. 3Change(s) made.$' "$scratch/backup" ||
+    fail "hamshift-backup.bat printed: $(cat "$scratch/backup")"
+  cmp "$folder/S.DAT.bak" "$scratch/original" || fail "hamshift-backup.bat made no true copy"
+  cmp -s "$folder/S.DAT" "$scratch/original" && fail "hamshift-backup.bat did not convert"
+  echo "hamshift-preview.bat and hamshift-backup.bat, a file dropped on each: listed; copied and converted"
+}
+
 echo "== the Windows zips under Wine =="
 export WINEPREFIX=$scratch/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
@@ -205,7 +230,7 @@ for build in x86_64 x86; do
   top=hamshift-$version-windows-$build
   unzip -q "$release/$top.zip" -d "$scratch/zip"
   windows=$scratch/zip/$top
-  for text in README.txt LICENSE.txt; do
+  for text in README.txt LICENSE.txt hamshift-preview.bat hamshift-backup.bat; do
     [ "$(grep -c $'\r$' "$windows/$text")" = "$(wc -l <"$windows/$text")" ] ||
       fail "$top/$text has a line without CR LF"
   done
@@ -221,6 +246,7 @@ for build in x86_64 x86; do
   if [ "$build" = x86_64 ] || $x86_runs; then
     check_conversion "$scratch/$top-run" timeout 60 "$(wine_loader_for "$windows/hamshift.exe")" \
       "$windows/hamshift.exe"
+    check_batch_files "$windows" "$scratch/$top drop"
   fi
 done
 

@@ -133,8 +133,9 @@ sed -e "s/@VERSION@/$version/" -e "s/@INSTALLED_SIZE@/$installed_size/" \
 normalize "$deb"
 dpkg-deb --root-owner-group -Zxz --build "$deb" "$out/hamshift_${version}_amd64.deb" >/dev/null
 
-# The two zips hold the same files: the build's hamshift.exe, README.txt and
-# the licence, both texts with CR LF line ends.
+# The two zips hold the same files: the build's hamshift.exe, README.txt, the
+# licence and the two batch files to drop a file on, every text with CR LF
+# line ends.
 zips=()
 for build in windows:x86_64 windows-x86:x86; do
   preset=${build%:*}
@@ -146,6 +147,9 @@ for build in windows:x86_64 windows-x86:x86; do
   sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$date/" -e 's/$/\r/' packaging/windows/README.txt \
     >"$work/$preset-zip/$zip_name/README.txt"
   sed -e 's/$/\r/' LICENSE >"$work/$preset-zip/$zip_name/LICENSE.txt"
+  for batch in hamshift-preview.bat hamshift-backup.bat; do
+    sed -e 's/$/\r/' "packaging/windows/$batch" >"$work/$preset-zip/$zip_name/$batch"
+  done
   python3 scripts/make-zip.py "$out/$zip_name.zip" "$work/$preset-zip" "$zip_name" \
     "$SOURCE_DATE_EPOCH"
   zips+=("$zip_name.zip")
