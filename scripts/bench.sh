@@ -5,10 +5,10 @@
 # that they are at most 360 and write no byte the run leaves as it was; then
 # the median wall times of the tool, of the floor (tests/support/bench_floor.cc,
 # which makes only the calls the conversion needs: open, two reads, the 352
-# writes, close, one write of the report) and of a trivial C++ program, the
-# three run by turns, with the ratio of the tool to the floor (target: at most
-# 1.2) and to the trivial program (no target); and the peak memory (target:
-# under 4096 KiB). The floor's file and report must be the tool's, byte for
+# writes, the flush to the disk, close, one write of the report) and of a
+# trivial C++ program, the three run by turns, with the ratio of the tool to
+# the floor (target: at most 1.2) and to the trivial program (no target); and
+# the peak memory (target: under 4096 KiB). The floor's file and report must be the tool's, byte for
 # byte. Fails when a target is missed.
 #
 #   bench.sh HAMSHIFT MAKE_SAMPLE FLOOR TRIVIAL [RUNS]

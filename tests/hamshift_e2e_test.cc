@@ -557,6 +557,7 @@ TEST_F(E2eTest, FailedWritesAndReadsAreReportedAndNoFieldIsTorn) {
     long limit;      // bytes written at most
     long readsFrom;  // reads that reach this offset fail; -1: none
     std::string lines;
+    bool syncFails = false;  // writing the file out to the disk fails
   };
   const Case cases[] = {
       {"limit inside the second window", 12000, -1, kpg44dLines(2, 1) + partly},
@@ -565,21 +566,24 @@ TEST_F(E2eTest, FailedWritesAndReadsAreReportedAndNoFieldIsTorn) {
       {"limit before the first field", 100, -1, kpg44dLines(2, 1) + partly},
       {"reads fail in the second window", 1L << 40, 8192, kpg44dLines(2, 1) + partly},
       {"reads fail from the start", 1L << 40, 0, unread},
+      {"the written bytes cannot be made durable", 1L << 40, -1, kpg44dLines(2, 1) + partly, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     // The shim is a 64-bit Linux library: it reaches the Linux build, and the
     // Windows one through the reads of the 64-bit Wine loader.
-    if (c.readsFrom >= 0 && targetIsWindows() && !emulator().ends_with("wine64")) continue;
+    const bool shim = c.readsFrom >= 0 || c.syncFails;
+    if (shim && targetIsWindows() && !emulator().ends_with("wine64")) continue;
     Bytes before = sample::kpg44dFile({});
     sample::fillTable(before, sample::kV2Channels, 0x05, 0x03);
     sample::fillTable(before, sample::kV2Deck1Tests, 0x05, 0x03);
     put("BIG.DAT", before);
     e2e::RunOptions options;
     if (c.readsFrom < 0) options.fileSizeLimit = c.limit;
-    if (c.readsFrom >= 0)
+    if (shim)
       options.environment = {"LD_PRELOAD=" FAULT_SHIM,
-                             "HAMSHIFT_FAIL_READS_FROM=" + std::to_string(c.readsFrom)};
+                             c.syncFails ? "HAMSHIFT_FAIL_SYNC=1"
+                                         : "HAMSHIFT_FAIL_READS_FROM=" + std::to_string(c.readsFrom)};
     auto result = run({"BIG.DAT"}, options);
     // Now and then the Wine loader itself fails to start under a small
     // file-size limit (exit status 1, not a byte written); the tool has not

@@ -144,6 +144,10 @@ bool writeByte(DataFile& file, std::int32_t position, std::uint8_t value) {
 
 CloseOutcome closeFile(DataFile& file) {
   if (file.state == DataFileState::NotOpen) return CloseOutcome::Failed;
+  // Until they are on the disk, the changed bytes can still be lost, to a
+  // stick pulled out or a write error met later; a run that wrote nothing
+  // needs no flush.
+  if (file.wroteAny && !syncHandle(file.handle)) file.writeFailed = true;
   if (!closeHandle(file.handle)) file.writeFailed = true;
   file.state = DataFileState::NotOpen;
   file.handle = kNoFileHandle;

@@ -89,7 +89,8 @@ std::uint8_t readByte(DataFile& file, std::int32_t position);
 bool writeBytes(DataFile& file, std::int32_t position, std::span<const std::uint8_t> bytes);
 bool writeByte(DataFile& file, std::int32_t position, std::uint8_t value);
 
-// Closes the file; the DataFile is NotOpen afterwards. A failed read
+// Closes the file, its changes written out to the disk first (a failure there
+// is a failed write); the DataFile is NotOpen afterwards. A failed read
 // outranks the rest, since what the run found may be wrong; then a copy not
 // made and a refused write, since nothing was written then.
 CloseOutcome closeFile(DataFile& file);

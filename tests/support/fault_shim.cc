@@ -5,7 +5,9 @@
 //   as the prompt does, returns a second late, so that a key can be typed in
 //   the instant after the prompt shows;
 // - HAMSHIFT_FAIL_READS_FROM=OFFSET: a read of a file whose name ends in .DAT
-//   that reaches OFFSET fails with EIO, as a bad sector would.
+//   that reaches OFFSET fails with EIO, as a bad sector would;
+// - HAMSHIFT_FAIL_SYNC set: writing a .DAT file out to the disk (fsync,
+//   fdatasync) fails with EIO, as a stick pulled too early would.
 // <unistd.h> is left out, so that its own declarations are not seen.
 
 #include <dlfcn.h>
@@ -32,14 +34,18 @@ extern "C" ssize_t write(int descriptor, const void* bytes, size_t count) {
   return written;
 }
 
-static bool readFails(int descriptor, size_t count, off_t offset) {
-  static const char* const from = std::getenv("HAMSHIFT_FAIL_READS_FROM");
-  if (from == nullptr || offset + static_cast<off_t>(count) <= std::atoll(from)) return false;
+static bool isDataFile(int descriptor) {
   char link[64];
   char path[4096];
   std::snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
   const ssize_t length = readlink(link, path, sizeof path);
   return length >= 4 && std::memcmp(path + length - 4, ".DAT", 4) == 0;
+}
+
+static bool readFails(int descriptor, size_t count, off_t offset) {
+  static const char* const from = std::getenv("HAMSHIFT_FAIL_READS_FROM");
+  if (from == nullptr || offset + static_cast<off_t>(count) <= std::atoll(from)) return false;
+  return isDataFile(descriptor);
 }
 
 using PositionedRead = ssize_t (*)(int, void*, size_t, off_t);
@@ -60,4 +66,22 @@ extern "C" ssize_t pread(int descriptor, void* buffer, size_t count, off_t offse
 
 extern "C" ssize_t pread64(int descriptor, void* buffer, size_t count, off_t offset) {
   return positionedRead("pread64", descriptor, buffer, count, offset);
+}
+
+static int sync(const char* name, int descriptor) {
+  static const bool fails = std::getenv("HAMSHIFT_FAIL_SYNC") != nullptr;
+  if (fails && isDataFile(descriptor)) {
+    errno = EIO;
+    return -1;
+  }
+  const auto next = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, name));
+  return next(descriptor);
+}
+
+extern "C" int fsync(int descriptor) {
+  return sync("fsync", descriptor);
+}
+
+extern "C" int fdatasync(int descriptor) {
+  return sync("fdatasync", descriptor);
 }
