@@ -289,6 +289,10 @@ TEST_F(E2eTest, OptionsComeBeforeTheName) {
     if (c.firstLine == version) {
       EXPECT_NE(result.output.find(end + "Licence GPL-3.0-or-later: "), std::string::npos);
     }
+    // Within 79 columns, so that an 80-column console wraps no line.
+    for (std::size_t at = 0, next; (next = result.output.find(end, at)) != std::string::npos;
+         at = next + end.size())
+      EXPECT_LE(next - at, 79U) << result.output.substr(at, next - at);
   }
   EXPECT_EQ(entries(), std::vector<std::string>{"RADIO.DAT"});
   struct Name {
@@ -582,8 +586,9 @@ TEST_F(E2eTest, FailedWritesAndReadsAreReportedAndNoFieldIsTorn) {
     if (c.readsFrom < 0) options.fileSizeLimit = c.limit;
     if (shim)
       options.environment = {"LD_PRELOAD=" FAULT_SHIM,
-                             c.syncFails ? "HAMSHIFT_FAIL_SYNC=1"
-                                         : "HAMSHIFT_FAIL_READS_FROM=" + std::to_string(c.readsFrom)};
+                             c.syncFails
+                                 ? "HAMSHIFT_FAIL_SYNC=1"
+                                 : "HAMSHIFT_FAIL_READS_FROM=" + std::to_string(c.readsFrom)};
     auto result = run({"BIG.DAT"}, options);
     // Now and then the Wine loader itself fails to start under a small
     // file-size limit (exit status 1, not a byte written); the tool has not

@@ -339,6 +339,9 @@ TEST_F(ClosingPauseTest, ALoneConsoleWaitsForAKeyAndKeepsTheStatus) {
       {"a missing file, closed by Esc", "", "NONE.DAT",
        "NONE.DAT was not found; no change was made.", "Escape", 1},
       {"the silent end at the DAT gate, closed by Ctrl+C", "", "R.TXT", "\n", "C-c", 0},
+      {"the usage text, closed by Enter", "", "--help",
+       "The manual: man hamshift; on Windows, README.txt beside hamshift.exe.", "Enter", 0},
+      {"the version, closed by Enter", "", "-V", "version 3 or any later version.", "Enter", 0},
       {"a command prompt shares the console", "cmd /c", "R.DAT",
        "R.DAT has been updated. 96Change(s) made.", "", 0},
   };

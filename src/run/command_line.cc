@@ -75,9 +75,10 @@ std::string requestedText(CommandLineRequest request, std::string_view lineEnd) 
   std::string text;
   if (request == CommandLineRequest::Version) {
     text.append("hamshift ").append(kVersion).append(lineEnd);
-    text.append("Licence ").append(kLicence);
-    text.append(": the GNU General Public License, version 3 or any later version.");
+    // Two lines, so that neither wraps on an 80-column console.
+    text.append("Licence ").append(kLicence).append(": the GNU General Public License,");
     text.append(lineEnd);
+    text.append("version 3 or any later version.").append(lineEnd);
   } else if (request == CommandLineRequest::Help) {
     for (const std::string_view line : kUsage) text.append(line).append(lineEnd);
   }

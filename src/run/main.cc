@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
     case CommandLineRequest::Help:
     case CommandLineRequest::Version:
       printText(requestedText(line.request, kPlatformLineEnd));
+      // Started from Explorer, the window would close before the text is read.
+      closingPause();
       return 0;
     case CommandLineRequest::Conversion: break;
   }
