@@ -126,8 +126,11 @@ readme=$(see_also "$usr_local/share/man/man1/hamshift.1")
   fail "the tarball's man page points at $readme"
 [ -f "$usr_local/${readme#/usr/local/}" ] || fail "the tarball installs no $readme"
 tar -tzf "$release/$tarball" | sed -n "s|^[^/]*/\(.*[^/]\)\$|$usr_local/\1|p" | xargs -d '\n' rm --
-rmdir "$usr_local/share/doc/hamshift"
-[ -z "$(find "$usr_local" -type f)" ] || fail "left after the removal: $(find "$usr_local" -type f)"
+rmdir --ignore-fail-on-non-empty "$usr_local/share/doc/hamshift" "$usr_local/share/doc" \
+  "$usr_local/share/man/man1"
+[ -z "$(find "$usr_local" -mindepth 1 -not -path "$usr_local/bin" -not -path "$usr_local/share" \
+  -not -path "$usr_local/share/man")" ] ||
+  fail "left after the removal: $(find "$usr_local" -mindepth 1)"
 [ -d "$usr_local/bin" ] && [ -d "$usr_local/share/man" ] || fail "the removal took a shared folder"
 echo "the man page points at $readme, which the install puts there; the removal leaves no file"
 
