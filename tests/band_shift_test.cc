@@ -113,28 +113,35 @@ TEST(ConvertRegionTest, WalksEveryRecordAndStopsAtLastIndex) {
   }
 }
 
-TEST(ConvertRegionTest, UnchangedRegionStillSetsHandled) {
-  sample::Bytes bytes(100, sample::kFiller);
-  sample::fillTable(bytes, {11, 16, 4}, 0x40, 0x04);
-  OpenSample open(bytes);
-  ChangeCount count = 3;
-  convertRegion(open.file, {11, 16, 3}, count);
-  EXPECT_EQ(count, 3);
-  EXPECT_EQ(open.closeAndRead(), bytes);
-}
-
-TEST(ConvertRegionTest, RecordWithBothRulesCountsTwo) {
-  sample::Bytes bytes(40, sample::kFiller);
-  sample::setField(bytes, 11, 0x20, 0x04);  // 42.0
-  sample::setField(bytes, 15, 0x05, 0x03);  // 30.5
-  sample::Bytes expected = bytes;
-  sample::setField(expected, 11, 0x20, 0x05);
-  sample::setField(expected, 15, 0x95, 0x02);
-  OpenSample open(bytes);
-  ChangeCount count = 0;
-  convertRegion(open.file, {11, 16, 0}, count);
-  EXPECT_EQ(count, 2);
-  EXPECT_EQ(open.closeAndRead(), expected);
+// A region with nothing to change leaves the file and the count as they were;
+// a record with one field of each band counts two.
+TEST(ConvertRegionTest, CountsWhatItChanges) {
+  sample::Bytes untouched(100, sample::kFiller);
+  sample::fillTable(untouched, {11, 16, 4}, 0x40, 0x04);  // 44.0: no rule
+  sample::Bytes both(40, sample::kFiller);
+  sample::setField(both, 11, 0x20, 0x04);  // 42.0
+  sample::setField(both, 15, 0x05, 0x03);  // 30.5
+  sample::Bytes bothAfter = both;
+  sample::setField(bothAfter, 11, 0x20, 0x05);
+  sample::setField(bothAfter, 15, 0x95, 0x02);
+  struct Case {
+    const char* what;
+    sample::Bytes before;
+    TableRegion region;
+    ChangeCount countBefore, countAfter;
+    sample::Bytes after;
+  };
+  const Case cases[] = {
+      {"nothing to change", untouched, {11, 16, 3}, 3, 3, untouched},
+      {"one field of each band", both, {11, 16, 0}, 0, 2, bothAfter},
+  };
+  for (const Case& c : cases) {
+    OpenSample open(c.before);
+    ChangeCount count = c.countBefore;
+    convertRegion(open.file, c.region, count);
+    EXPECT_EQ(count, c.countAfter) << c.what;
+    EXPECT_EQ(open.closeAndRead(), c.after) << c.what;
+  }
 }
 
 // Fields that overlap make the order visible: a pair whose hi byte is the

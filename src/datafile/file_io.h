@@ -60,5 +60,20 @@ std::int64_t readAt(FileHandle handle, std::uint8_t* buffer, std::int64_t length
 std::int64_t writeAt(FileHandle handle, const std::uint8_t* bytes, std::int64_t length,
                      std::int64_t offset);
 
+// The loop of readAt and writeAt: `step`(done) moves what it can of the rest
+// and gives how many bytes it moved, 0 at the end of the file, or below 0 on
+// a failure. Gives the bytes moved; -1 on a failure where `failureIsMinusOne`.
+template <typename Step>
+std::int64_t moveAll(std::int64_t length, Step step, bool failureIsMinusOne) {
+  std::int64_t done = 0;
+  while (done < length) {
+    const std::int64_t moved = step(done);
+    if (moved < 0 && failureIsMinusOne) return -1;
+    if (moved <= 0) break;
+    done += moved;
+  }
+  return done;
+}
+
 // Closes the handle; false when the system reports that the close failed.
 bool closeHandle(FileHandle handle);

@@ -61,31 +61,39 @@ OpenedFile openRegularFile(const std::string& name, bool readOnly) {
   return opened;
 }
 
+// A call retried while a signal interrupts it.
+template <typename Call>
+static std::int64_t uninterrupted(Call call) {
+  ssize_t result;
+  do result = call();
+  while (result < 0 && errno == EINTR);
+  return result;
+}
+
 std::int64_t readAt(FileHandle handle, std::uint8_t* buffer, std::int64_t length,
                     std::int64_t offset) {
-  std::int64_t done = 0;
-  while (done < length) {
-    const ssize_t got = pread(static_cast<int>(handle), buffer + done,
-                              static_cast<size_t>(length - done), offset + done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return -1;
-    if (got == 0) break;
-    done += got;
-  }
-  return done;
+  return moveAll(
+      length,
+      [&](std::int64_t done) {
+        return uninterrupted([&] {
+          return pread(static_cast<int>(handle), buffer + done, static_cast<size_t>(length - done),
+                       offset + done);
+        });
+      },
+      true);
 }
 
 std::int64_t writeAt(FileHandle handle, const std::uint8_t* bytes, std::int64_t length,
                      std::int64_t offset) {
-  std::int64_t done = 0;
-  while (done < length) {
-    const ssize_t put = pwrite(static_cast<int>(handle), bytes + done,
-                               static_cast<size_t>(length - done), offset + done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) break;
-    done += put;
-  }
-  return done;
+  return moveAll(
+      length,
+      [&](std::int64_t done) {
+        return uninterrupted([&] {
+          return pwrite(static_cast<int>(handle), bytes + done, static_cast<size_t>(length - done),
+                        offset + done);
+        });
+      },
+      false);
 }
 
 bool closeHandle(FileHandle handle) {

@@ -106,32 +106,32 @@ static OVERLAPPED at(std::int64_t offset) {
 
 std::int64_t readAt(FileHandle handle, std::uint8_t* buffer, std::int64_t length,
                     std::int64_t offset) {
-  std::int64_t done = 0;
-  while (done < length) {
-    OVERLAPPED position = at(offset + done);
-    DWORD got = 0;
-    if (!ReadFile(asHandle(handle), buffer + done, static_cast<DWORD>(length - done), &got,
-                  &position))
-      return GetLastError() == ERROR_HANDLE_EOF ? done : -1;
-    if (got == 0) break;
-    done += got;
-  }
-  return done;
+  return moveAll(
+      length,
+      [&](std::int64_t done) -> std::int64_t {
+        OVERLAPPED position = at(offset + done);
+        DWORD got = 0;
+        if (ReadFile(asHandle(handle), buffer + done, static_cast<DWORD>(length - done), &got,
+                     &position))
+          return got;
+        return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+      },
+      true);
 }
 
 std::int64_t writeAt(FileHandle handle, const std::uint8_t* bytes, std::int64_t length,
                      std::int64_t offset) {
-  std::int64_t done = 0;
-  while (done < length) {
-    OVERLAPPED position = at(offset + done);
-    DWORD put = 0;
-    if (!WriteFile(asHandle(handle), bytes + done, static_cast<DWORD>(length - done), &put,
-                   &position) ||
-        put == 0)
-      break;
-    done += put;
-  }
-  return done;
+  return moveAll(
+      length,
+      [&](std::int64_t done) -> std::int64_t {
+        OVERLAPPED position = at(offset + done);
+        DWORD put = 0;
+        if (WriteFile(asHandle(handle), bytes + done, static_cast<DWORD>(length - done), &put,
+                      &position))
+          return put;
+        return -1;
+      },
+      false);
 }
 
 bool closeHandle(FileHandle handle) {
