@@ -18,6 +18,9 @@ inline constexpr int kEndOfInput = -1;
 // No byte: none came within a wait, or none is held.
 inline constexpr int kNoByte = -2;
 inline constexpr std::size_t kFieldLimit = 4096;
+// The exit status of a run whose terminal or console went while the name
+// was typed: 128 and SIGHUP's number, as a shell reports a hang-up.
+inline constexpr int kHangUpStatus = 129;
 
 // Bytes from redirected input, a terminal or memory: `read` gives the next
 // one, waiting at most `waitMs` (forever when negative), as a byte 0-255,
@@ -82,5 +85,6 @@ void returnStandardInputBytes(int count);
 void showPrompt(std::string_view prompt);
 // Reads a line from the console with echo and editing; the cursor is left
 // just after the text. Only Enter ends the line: Ctrl+C ends the process as
-// an interrupt, and a terminal that has gone ends it as a hang-up.
+// an interrupt, and a terminal or console that has gone ends it as a hang-up
+// (kHangUpStatus on Windows, which has no such signal).
 std::string editConsoleLine();

@@ -124,7 +124,7 @@ static std::string readLineInLineMode() {
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) poll(&ready, 1, -1);
     const bool failed = got < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK;
     if (failed || (got == 0 && poll(&ready, 1, 0) > 0 && (ready.revents & (POLLHUP | POLLERR))))
-      endBySignal(SIGHUP, 129);
+      endBySignal(SIGHUP, kHangUpStatus);
   }
 }
 
@@ -142,7 +142,7 @@ static void readKeys(Typing& typing) {
     if (key.action == KeyAction::Interrupt) endBySignal(SIGINT, 130);
     // Only Enter ends the line: a terminal that has gone ends the run, as
     // its hang-up would, and no half-typed name is taken.
-    if (key.action == KeyAction::HangUp) endBySignal(SIGHUP, 129);
+    if (key.action == KeyAction::HangUp) endBySignal(SIGHUP, kHangUpStatus);
     const EditOutcome outcome = applyKey(typing.editor, key, width);
     // One write per key.
     if (typing.drawn) {
