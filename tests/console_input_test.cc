@@ -25,8 +25,7 @@ std::pair<std::string, FieldFit> fromLine(const std::string& line) {
 std::pair<std::string, std::string> fromStream(const std::string& bytes) {
   MemoryStream stream{bytes};
   InputContext input;
-  input.readStream = readMemoryStream;
-  input.source = &stream;
+  input.stream = {readMemoryStream, &stream};
   std::string field = parseTextField(input);
   const std::size_t unread = stream.next - static_cast<std::size_t>(unusedStreamBytes(input));
   return {field, bytes.substr(unread)};
@@ -138,7 +137,7 @@ TEST(StandardInputTest, NonBlockingInputIsWaitedFor) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(write(ends[1], "A", 1), 1);
   });
-  const int got = readStandardInputByte(nullptr);
+  const int got = readStandardInputByte(nullptr, -1);
   typist.join();
   dup2(savedInput, STDIN_FILENO);
   for (const int descriptor : {savedInput, ends[0], ends[1]}) close(descriptor);

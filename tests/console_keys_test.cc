@@ -88,4 +88,25 @@ TEST(ConsoleKeysTest, EventsToKeys) {
   }
 }
 
+// Ctrl+C stays the system's for the whole run; the typed line turns the
+// console's own line editing and echo off; every other bit stays.
+TEST(ConsoleInputModeTest, RunAndTypingModes) {
+  constexpr std::uint32_t kMouse = 0x0010, kQuickEdit = 0x0040, kExtended = 0x0080;
+  struct Case {
+    std::uint32_t mode, run, typing;
+  };
+  const Case cases[] = {
+      {0, kProcessedInput, kProcessedInput},
+      {kLineInput | kEchoInput, kProcessedInput | kLineInput | kEchoInput, kProcessedInput},
+      {0x01F7, 0x01F7, 0x01F1},
+      {kMouse | kQuickEdit | kExtended | kEchoInput,
+       kMouse | kQuickEdit | kExtended | kEchoInput | kProcessedInput,
+       kMouse | kQuickEdit | kExtended | kProcessedInput},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(runInputMode(c.mode), c.run) << std::hex << c.mode;
+    EXPECT_EQ(typingInputMode(c.mode), c.typing) << std::hex << c.mode;
+  }
+}
+
 }  // namespace

@@ -25,7 +25,7 @@ std::string decodeAll(std::string_view bytes, bool utf8) {
     if (!out.empty()) out += ' ';
     out += kNames[static_cast<int>(key.action)];
     if (key.action == KeyAction::Insert) out += "(" + key.text + ")";
-  } while (memory.at < bytes.size() || input.held != kNoKeyByte);
+  } while (memory.at < bytes.size() || input.held != kNoByte);
   return out;
 }
 

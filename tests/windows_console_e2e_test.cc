@@ -170,6 +170,43 @@ TEST_F(WindowsConsoleTest, ResizedBufferGetsTheLineDrawnAfresh) {
       << result.output;
 }
 
+// Only Enter ends the typed line. Ctrl+C ends the run as the system ends it;
+// a console that can no longer be read (the launcher closes the tool's input
+// handle, and the key after that is the last one read) ends it as a
+// terminal's hang-up does. Neither takes the name typed so far, and every
+// way out but the closed handle leaves the input mode as it was.
+TEST_F(WindowsConsoleTest, OnlyEnterTakesTheNameAndTheInputModeIsPutBack) {
+  struct Case {
+    const char* what;
+    std::string keys;
+    int status;  // -1: the system's own, 0 under Wine 8, STATUS_CONTROL_C_EXIT on Windows
+    bool converted;
+  };
+  const Case cases[] = {
+      {"Enter", "A.DAT{ENTER}", 0, true},
+      {"Ctrl+C", "A.DAT{WAIT}{down 43 3 8}", -1, false},
+      {"console lost", "A.DA{LOSE}T", 129, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Kpg59dPair file;
+    put("A.DAT", file.before);
+    const auto result = inConsole(c.keys, {}, {"--input-mode"});
+    if (c.status >= 0) {
+      EXPECT_EQ(result.exitStatus, c.status) << result.output;
+    }
+    EXPECT_EQ(contents("A.DAT"), c.converted ? file.after : file.before);
+    EXPECT_EQ(shows(result, "has been updated"), c.converted) << result.output;
+    const std::size_t at = result.output.rfind("input mode ");
+    ASSERT_NE(at, std::string::npos) << result.output;
+    std::string before, arrow, after;
+    std::istringstream(result.output.substr(at + 11)) >> before >> arrow >> after;
+    if (c.status != 129) {
+      EXPECT_EQ(after, before) << result.output;
+    }
+  }
+}
+
 // The programming software may hold its file open with no sharing: the run
 // must say that the file could not be opened, not that it is invalid.
 TEST_F(WindowsConsoleTest, FileHeldByAnotherProgramIsReported) {

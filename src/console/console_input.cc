@@ -5,19 +5,17 @@
 
 #include "console/console_output.h"
 
-static constexpr int kNothing = kEndOfInput - 1;
-
 static int takeFromStream(InputContext& input) {
   if (input.ended) return kEndOfInput;
   int c = input.heldByte;
-  input.heldByte = kNothing;
-  if (c == kNothing) c = input.readStream(input.source);
+  input.heldByte = kNoByte;
+  if (c == kNoByte) c = input.stream.read(input.stream.state, -1);
   if (c == kEndOfInput || c == 0x1A) {
     input.ended = true;
     return kEndOfInput;
   }
   if (c == '\r') {
-    const int next = input.readStream(input.source);
+    const int next = input.stream.read(input.stream.state, -1);
     if (next == '\n') return '\n';
     input.heldByte = next;
   }
@@ -25,12 +23,12 @@ static int takeFromStream(InputContext& input) {
 }
 
 static int take(InputContext& input) {
-  if (input.pushedBack != kNothing) {
+  if (input.pushedBack != kNoByte) {
     const int c = input.pushedBack;
-    input.pushedBack = kNothing;
+    input.pushedBack = kNoByte;
     return c;
   }
-  if (input.readStream) return takeFromStream(input);
+  if (input.stream.read) return takeFromStream(input);
   if (input.readIndex >= input.line.size()) return kEndOfInput;
   return static_cast<unsigned char>(input.line[input.readIndex++]);
 }
@@ -113,13 +111,13 @@ TypedField promptAndReadField(std::string_view prompt) {
   InputContext input;
   TypedField typed;
   if (inputKind() == InputKind::Redirected) {
-    input.readStream = readStandardInputByte;
+    input.stream.read = readStandardInputByte;
     typed.text = nameFromStream(parseTextField(input));
     typed.fit = fieldFit(input);
     returnStandardInputBytes(unusedStreamBytes(input));
     return typed;
   }
-  showPrompt(prompt);
+  showPrompt(std::string(prompt) + "? ");
   input.line = editConsoleLine();
   printBlankLine();
   typed.text = parseTextField(input);

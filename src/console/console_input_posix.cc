@@ -29,7 +29,7 @@ static void waitForInput() {
   poll(&ready, 1, -1);
 }
 
-int readStandardInputByte(void*) {
+int readStandardInputByte(void*, int) {
   unsigned char byte = 0;
   for (;;) {
     const ssize_t got = read(STDIN_FILENO, &byte, 1);
@@ -57,7 +57,6 @@ void showPrompt(std::string_view prompt) {
   promptText = prompt;
   if (!terminalIsDumb()) beginRawMode();
   printText(prompt);
-  printText("? ");
 }
 
 namespace {
@@ -70,25 +69,29 @@ struct Typing {
 };
 }  // namespace
 
-// Where the typed text begins: just after the prompt.
-static void startDrawing(Typing& typing) {
+// Where the typed text begins: just after the prompt, which begins a row
+// (the terminal holds its cursor at the margin after a full row).
+static void startDrawing(Typing& typing, std::size_t width) {
   typing.drawing = LineDrawing{};
   typing.drawing.shown.utf8 = typing.editor.utf8;
   typing.drawing.cellWidth = consoleCellWidth;
-  typing.drawing.startColumn = terminalCursorColumn();
-  typing.width = static_cast<std::size_t>(consoleWidth());
+  typing.drawing.startColumn = columnAfter(0, promptText, typing.editor.utf8) % width;
+  typing.width = width;
 }
 
-// Continued in front after a stop: the prompt and the line drawn anew on a
-// row of their own, since the shell has written to the screen in between.
+// The prompt and the whole line, drawn anew from the start of a new row;
+// `erase` clears what lies below first, where anything may be.
+static std::string drawnAnew(Typing& typing, std::size_t width, bool erase) {
+  startDrawing(typing, width);
+  return (erase ? "\r\n\x1b[J" : "\r\n") + promptText +
+         drawLine(typing.drawing, typing.editor, width);
+}
+
+// Continued in front after a stop: drawn anew, since the shell has written
+// to the screen in between.
 static void drawAgain(Typing& typing) {
-  if (!typing.drawn) return;
-  printBlankLine();
-  printText(promptText);
-  printText("? ");
-  startDrawing(typing);
-  writeToTerminal(
-      drawLine(typing.drawing, typing.editor, static_cast<std::size_t>(consoleWidth())));
+  if (typing.drawn)
+    writeToTerminal(drawnAnew(typing, static_cast<std::size_t>(consoleWidth()), false));
 }
 
 // The decoder's byte source. The wait is where stops and SIGCONT are taken;
@@ -98,7 +101,7 @@ static int readTerminalByte(void* source, int waitMs) {
     if (takeResumed()) drawAgain(*static_cast<Typing*>(source));
     const int ready = waitForTerminalInput(waitMs);
     if (ready < 0) continue;
-    if (ready == 0) return kNoKeyByte;
+    if (ready == 0) return kNoByte;
     unsigned char byte = 0;
     const ssize_t got = read(STDIN_FILENO, &byte, 1);
     if (got == 1) return byte;
@@ -121,42 +124,30 @@ static std::string readLineInLineMode() {
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) poll(&ready, 1, -1);
     const bool failed = got < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK;
     if (failed || (got == 0 && poll(&ready, 1, 0) > 0 && (ready.revents & (POLLHUP | POLLERR))))
-      endBySignal(SIGHUP, 129);
+      endBySignal(SIGHUP, kHangUpStatus);
   }
 }
 
 // Once the terminal's width has changed (SIGWINCH), it may or may not have
-// wrapped the old rows anew, so where they went is not known: the prompt and
-// the whole line are drawn afresh from a new row, with what was below it
-// erased. The width is looked at with every key rather than at the signal:
-// a window dragged through many sizes draws once, and a change of height
-// alone moves no row's text.
-static std::string drawnAfresh(Typing& typing, std::size_t width) {
-  const std::string prompt = promptText + "? ";
-  typing.drawing = LineDrawing{};
-  typing.drawing.shown.utf8 = typing.editor.utf8;
-  typing.drawing.cellWidth = consoleCellWidth;
-  typing.drawing.startColumn = columnAfter(0, prompt, typing.editor.utf8) % width;
-  typing.width = width;
-  return "\r\n\x1b[J" + prompt + drawLine(typing.drawing, typing.editor, width);
-}
-
+// wrapped the old rows anew, so where they went is not known: the line is
+// drawn anew, with what was below it erased. The width is looked at with every key rather than at
+// the signal: a window dragged through many sizes draws once, and a change of height alone moves no
+// row's text.
 static void readKeys(Typing& typing) {
   KeyBytes keys;
-  keys.readByte = readTerminalByte;
-  keys.source = &typing;
+  keys.bytes = {readTerminalByte, &typing};
   for (;;) {
     const auto width = static_cast<std::size_t>(consoleWidth());
     const EditKey key = decodeKey(keys, typing.editor.utf8);
     if (key.action == KeyAction::Interrupt) endBySignal(SIGINT, 130);
     // Only Enter ends the line: a terminal that has gone ends the run, as
     // its hang-up would, and no half-typed name is taken.
-    if (key.action == KeyAction::HangUp) endBySignal(SIGHUP, 129);
+    if (key.action == KeyAction::HangUp) endBySignal(SIGHUP, kHangUpStatus);
     const EditOutcome outcome = applyKey(typing.editor, key, width);
     // One write per key.
     if (typing.drawn) {
       std::string out(outcome == EditOutcome::Beep ? 1 : 0, '\a');
-      out += width != typing.width ? drawnAfresh(typing, width)
+      out += width != typing.width ? drawnAnew(typing, width, true)
                                    : drawLine(typing.drawing, typing.editor, width);
       writeToTerminal(out);
     }
@@ -172,7 +163,7 @@ std::string editConsoleLine() {
     takeEditedLine(typing.editor, readLineInLineMode());
   } else {
     if (!beginRawMode()) return {};
-    startDrawing(typing);
+    startDrawing(typing, static_cast<std::size_t>(consoleWidth()));
     readKeys(typing);
     endRawMode();
   }

@@ -2,37 +2,32 @@
 // Console input on Windows: key events from the console, turned into the
 // editor's keys by console_keys, and the typed line drawn where
 // line_drawing's drawOnConsole says. Processed input stays on, so Ctrl+C ends
-// the process through the system's own handling.
+// the process through the system's own handling; the input mode is put back
+// first (console_win32.h).
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "console/console_input.h"
 #include "console/console_keys.h"
 #include "console/console_keys_win32.h"
 #include "console/console_output.h"
+#include "console/console_win32.h"
 #include "console/line_drawing.h"
 #include "console/line_editor.h"
 #include "unicode/unicode.h"
 
-static HANDLE input() {
-  return GetStdHandle(STD_INPUT_HANDLE);
-}
-
-static HANDLE output() {
-  return GetStdHandle(STD_OUTPUT_HANDLE);
-}
-
 InputKind inputKind() {
   DWORD mode = 0;
-  return GetConsoleMode(input(), &mode) ? InputKind::Interactive : InputKind::Redirected;
+  return GetConsoleMode(consoleInput(), &mode) ? InputKind::Interactive : InputKind::Redirected;
 }
 
-int readStandardInputByte(void*) {
+int readStandardInputByte(void*, int) {
   unsigned char byte = 0;
   DWORD got = 0;
-  if (!ReadFile(input(), &byte, 1, &got, nullptr) || got != 1) return kEndOfInput;
+  if (!ReadFile(consoleInput(), &byte, 1, &got, nullptr) || got != 1) return kEndOfInput;
   return byte;
 }
 
@@ -47,8 +42,8 @@ std::string nameFromStream(std::string field) {
 }
 
 void returnStandardInputBytes(int count) {
-  if (count > 0 && GetFileType(input()) == FILE_TYPE_DISK)
-    SetFilePointer(input(), -count, nullptr, FILE_CURRENT);
+  if (count > 0 && GetFileType(consoleInput()) == FILE_TYPE_DISK)
+    SetFilePointer(consoleInput(), -count, nullptr, FILE_CURRENT);
 }
 
 static std::string promptText;
@@ -56,7 +51,6 @@ static std::string promptText;
 void showPrompt(std::string_view prompt) {
   promptText = prompt;
   printText(prompt);
-  printText("? ");
 }
 
 // A typed character in UTF-8, as the tool holds every name: the console's
@@ -64,16 +58,6 @@ void showPrompt(std::string_view prompt) {
 static EditKey editKeyOf(const ConsoleKey& key) {
   if (key.action != KeyAction::Insert) return {key.action, {}};
   return {KeyAction::Insert, utf8Of(key.text)};
-}
-
-static CONSOLE_SCREEN_BUFFER_INFO screenInfo() {
-  CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(output(), &info)) {
-    info = CONSOLE_SCREEN_BUFFER_INFO{};
-    info.dwSize = {80, 25};
-    info.srWindow = {0, 0, 79, 24};
-  }
-  return info;
 }
 
 static COORD coordOf(const CellPlace& place) {
@@ -100,9 +84,9 @@ static void startAfresh(LineDrawing& drawing, bool utf8) {
   const auto cells = static_cast<DWORD>(info.dwSize.Y - info.dwCursorPosition.Y) *
                      static_cast<DWORD>(info.dwSize.X);
   DWORD done = 0;
-  FillConsoleOutputCharacterW(output(), L' ', cells, COORD{0, info.dwCursorPosition.Y}, &done);
+  FillConsoleOutputCharacterW(consoleOutput(), L' ', cells, COORD{0, info.dwCursorPosition.Y},
+                              &done);
   printText(promptText);
-  printText("? ");
   startDrawing(drawing, utf8);
 }
 
@@ -117,17 +101,14 @@ static void redraw(const LineEditor& editor, LineDrawing& drawing, COORD& size) 
       drawOnConsole(drawing, editor, static_cast<std::size_t>(info.dwSize.X),
                     static_cast<std::size_t>(info.dwSize.Y));
   if (!plan.text.empty()) {
-    SetConsoleCursorPosition(output(), coordOf(plan.writeAt));
+    SetConsoleCursorPosition(consoleOutput(), coordOf(plan.writeAt));
     consoleWrite(plan.text);
   }
-  SetConsoleCursorPosition(output(), coordOf(plan.cursor));
+  SetConsoleCursorPosition(consoleOutput(), coordOf(plan.cursor));
 }
 
 std::string editConsoleLine() {
-  DWORD savedMode = 0;
-  GetConsoleMode(input(), &savedMode);
-  SetConsoleMode(input(),
-                 (savedMode | ENABLE_PROCESSED_INPUT) & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT));
+  beginTypingMode();
 
   const bool drawn = outputMode() == OutputMode::Window;
   LineEditor editor;
@@ -140,7 +121,12 @@ std::string editConsoleLine() {
   for (bool finished = false; !finished;) {
     INPUT_RECORD record;
     DWORD got = 0;
-    if (!ReadConsoleInputW(input(), &record, 1, &got) || got != 1) break;
+    if (!ReadConsoleInputW(consoleInput(), &record, 1, &got) || got != 1) {
+      // Only Enter ends the line: a console that can no longer be read ends
+      // the run as a terminal's hang-up does, and no half-typed name is taken.
+      endTypingMode();
+      std::exit(kHangUpStatus);
+    }
     if (record.EventType != KEY_EVENT) continue;
     const EditKey key = editKeyOf(consoleKey(keys, consoleKeyEventOf(record.Event.KeyEvent)));
     // Up and Down step by the window's width, which is less than the
@@ -154,7 +140,7 @@ std::string editConsoleLine() {
     }
     if (drawn) redraw(editor, drawing, size);
   }
-  SetConsoleMode(input(), savedMode);
+  endTypingMode();
   if (!drawn) consoleWrite(editor.line);
   return editor.line;
 }

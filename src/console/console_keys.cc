@@ -52,3 +52,11 @@ ConsoleKey consoleKey(ConsoleKeyState& state, const ConsoleKeyEvent& event) {
     default: return {};
   }
 }
+
+std::uint32_t runInputMode(std::uint32_t mode) {
+  return mode | kProcessedInput;
+}
+
+std::uint32_t typingInputMode(std::uint32_t mode) {
+  return runInputMode(mode) & ~(kLineInput | kEchoInput);
+}

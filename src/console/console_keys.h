@@ -4,8 +4,9 @@
 // whatever key gave it (Ctrl+H is Backspace, Ctrl+M Enter), and by its
 // virtual-key code only when it carries none: the arrows, Home, End and
 // Delete, and the editing keys where a console gives them no character, as
-// Wine's console on a terminal does for Esc. Portable: the Windows console
-// input file passes the events in.
+// Wine's console on a terminal does for Esc. Also the input modes the
+// console is given. Portable: the Windows console files pass the events and
+// modes in, and make the calls.
 
 #pragma once
 
@@ -46,6 +47,21 @@ struct ConsoleKey {
 struct ConsoleKeyState {
   char16_t highSurrogate = 0;
 };
+
+// The console's input modes that the tool changes, with the values of the
+// system's ENABLE_PROCESSED_INPUT, ENABLE_LINE_INPUT and ENABLE_ECHO_INPUT.
+inline constexpr std::uint32_t kProcessedInput = 0x0001;
+inline constexpr std::uint32_t kLineInput = 0x0002;
+inline constexpr std::uint32_t kEchoInput = 0x0004;
+
+// The input mode of the whole run, taken on when the output is first looked
+// at: Ctrl+C ends the process through the system's own handling, whatever
+// mode the program that started it left. Every other bit stays.
+std::uint32_t runInputMode(std::uint32_t mode);
+
+// While the name is typed: key by key, with no echo of the console's own,
+// and Ctrl+C still the system's. Every other bit stays.
+std::uint32_t typingInputMode(std::uint32_t mode);
 
 // The key an event makes. A character typed as Alt and a number on the
 // numeric keypad comes with the release of Alt; the keys pressed meanwhile

@@ -1,24 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Console output on a POSIX terminal or stream. The bytes go out unchanged in
-// both modes, and the terminal wraps its rows itself; in Window mode the
-// column is followed, so that the line editor knows where the typed text
-// begins.
+// both modes, and the terminal wraps its rows itself.
 
 #include <langinfo.h>
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <clocale>
 #include <cwchar>
 #include <string_view>
 
 #include "console/console_output.h"
-#include "console/line_drawing.h"
+#include "console/line_editor.h"
 #include "console/terminal_posix.h"
-
-static std::size_t cellsOnRow = 0;  // written since the last CR or LF
 
 static OutputMode decideOutputMode() {
   if (!isatty(STDOUT_FILENO)) return OutputMode::Stream;
@@ -66,35 +60,11 @@ std::size_t consoleCellWidth(std::string_view character) {
   return cells < 0 ? 1 : static_cast<std::size_t>(cells);
 }
 
-std::size_t terminalCursorColumn() {
-  return cellsOnRow % static_cast<std::size_t>(consoleWidth());
-}
-
-void writeToTerminal(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t put = write(STDOUT_FILENO, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      // Left non-blocking by an earlier program: wait for room.
-      pollfd ready{STDOUT_FILENO, POLLOUT, 0};
-      poll(&ready, 1, -1);
-      continue;
-    }
-    if (put <= 0) return;
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
-}
-
 void consoleWrite(std::string_view bytes) {
-  if (outputMode() == OutputMode::Window)
-    cellsOnRow = columnAfter(cellsOnRow, bytes, consoleIsUtf8());
   writeToTerminal(bytes);
 }
 
 void clearScreen() {
   // Home first, then erase the whole display: the scroll-back stays as it was.
-  if (outputMode() == OutputMode::Window && !terminalIsDumb()) {
-    writeToTerminal("\x1b[H\x1b[2J");
-    cellsOnRow = 0;
-  }
+  if (outputMode() == OutputMode::Window && !terminalIsDumb()) writeToTerminal("\x1b[H\x1b[2J");
 }

@@ -12,42 +12,26 @@
 #include <map>
 #include <string>
 
+#include "console/console_keys.h"
 #include "console/console_output.h"
+#include "console/console_win32.h"
 #include "unicode/unicode.h"
 
-static constexpr WORD kLightGreyOnBlack = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_BLUE;
-
-static HANDLE output() {
-  return GetStdHandle(STD_OUTPUT_HANDLE);
-}
-
 static OutputMode decideOutputMode() {
-  // Processed input lets the system end the process on Ctrl+C at the prompt.
-  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  // The run's input mode is taken on here, at its first output, so that
+  // Ctrl+C ends it from the start.
   DWORD inputMode = 0;
-  if (GetConsoleMode(input, &inputMode)) SetConsoleMode(input, inputMode | ENABLE_PROCESSED_INPUT);
+  if (GetConsoleMode(consoleInput(), &inputMode))
+    SetConsoleMode(consoleInput(), runInputMode(inputMode));
 
   CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(output(), &info)) return OutputMode::Stream;
+  if (!GetConsoleScreenBufferInfo(consoleOutput(), &info)) return OutputMode::Stream;
   return outputModeForSize(info.dwSize.X, info.srWindow.Bottom - info.srWindow.Top + 1);
 }
 
 OutputMode outputMode() {
   static const OutputMode mode = decideOutputMode();
   return mode;
-}
-
-// The console's state, or an 80 by 25 buffer with the cursor at the top left
-// when it cannot be read.
-static CONSOLE_SCREEN_BUFFER_INFO screenInfo() {
-  CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(output(), &info)) {
-    info = CONSOLE_SCREEN_BUFFER_INFO{};
-    info.dwSize = {80, 25};
-    info.srWindow = {0, 0, 79, 24};
-    info.wAttributes = kLightGreyOnBlack;
-  }
-  return info;
 }
 
 int consoleWidth() {
@@ -100,7 +84,8 @@ static void writeToConsole(std::string_view bytes) {
     }
     DWORD put = 0;
     const auto* units = reinterpret_cast<const wchar_t*>(rest.data());
-    if (!WriteConsoleW(output(), units, static_cast<DWORD>(length), &put, nullptr) || put == 0)
+    if (!WriteConsoleW(consoleOutput(), units, static_cast<DWORD>(length), &put, nullptr) ||
+        put == 0)
       return;
     rest.remove_prefix(put);
   }
@@ -114,7 +99,7 @@ void consoleWrite(std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD put = 0;
     const auto length = static_cast<DWORD>(bytes.size() > 65536 ? 65536 : bytes.size());
-    if (!WriteFile(output(), bytes.data(), length, &put, nullptr) || put == 0) return;
+    if (!WriteFile(consoleOutput(), bytes.data(), length, &put, nullptr) || put == 0) return;
     bytes.remove_prefix(put);
   }
 }
@@ -126,7 +111,7 @@ void clearScreen() {
   const auto cells = static_cast<DWORD>(info.dwSize.X) *
                      static_cast<DWORD>(info.srWindow.Bottom - info.srWindow.Top + 1);
   DWORD done = 0;
-  FillConsoleOutputCharacterA(output(), ' ', cells, top, &done);
-  FillConsoleOutputAttribute(output(), info.wAttributes, cells, top, &done);
-  SetConsoleCursorPosition(output(), top);
+  FillConsoleOutputCharacterA(consoleOutput(), ' ', cells, top, &done);
+  FillConsoleOutputAttribute(consoleOutput(), info.wAttributes, cells, top, &done);
+  SetConsoleCursorPosition(consoleOutput(), top);
 }

@@ -9,12 +9,12 @@
 #include <string>
 
 static int nextByte(KeyBytes& input, int waitMs) {
-  if (input.held != kNoKeyByte) {
+  if (input.held != kNoByte) {
     const int held = input.held;
-    input.held = kNoKeyByte;
+    input.held = kNoByte;
     return held;
   }
-  return input.readByte(input.source, waitMs);
+  return input.bytes.read(input.bytes.state, waitMs);
 }
 
 static EditKey key(KeyAction action) {
@@ -54,7 +54,7 @@ static EditKey decodeEscape(KeyBytes& input) {
   // A second Esc starts a key of its own; Esc with a character is an Alt
   // chord, which does nothing.
   if (next == 27 || next == kEndOfInput) input.held = next;
-  if (next == kNoKeyByte || next == 27 || next == kEndOfInput) return key(KeyAction::Escape);
+  if (next == kNoByte || next == 27 || next == kEndOfInput) return key(KeyAction::Escape);
   return key(KeyAction::Nothing);
 }
 
@@ -67,7 +67,7 @@ static EditKey decodeCharacter(KeyBytes& input, int lead, bool utf8) {
   while (text.size() < length) {
     const int next = nextByte(input, kEscapeWaitMs);
     if (next < 0 || (next & 0xC0) != 0x80) {
-      if (next != kNoKeyByte) input.held = next;
+      if (next != kNoByte) input.held = next;
       break;
     }
     text += static_cast<char>(next);

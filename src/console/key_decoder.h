@@ -9,19 +9,13 @@
 #include "console/console_input.h"
 #include "console/line_editor.h"
 
-// What readByte gives when no byte came within its wait.
-inline constexpr int kNoKeyByte = -2;
-
 // Waits for the rest of a sequence, in milliseconds: a lone Esc is a key of
 // its own when nothing follows within this time.
 inline constexpr int kEscapeWaitMs = 100;
 
 struct KeyBytes {
-  // The next byte, waiting at most `waitMs` (forever when negative): a byte
-  // 0-255, kNoKeyByte after the wait, or kEndOfInput when the input has ended.
-  int (*readByte)(void* source, int waitMs) = nullptr;
-  void* source = nullptr;
-  int held = kNoKeyByte;  // a byte read ahead that starts the next key
+  ByteSource bytes;
+  int held = kNoByte;  // a byte read ahead that starts the next key
 };
 
 // The next key. The end of input is HangUp, never Enter: a terminal only

@@ -4,9 +4,10 @@
 // from key_decoder.h (terminals) or console_keys.h (the Windows console), and
 // line_drawing.h draws the line.
 //
-// The line holds bytes of the console's code page. Where that is UTF-8, a
-// whole multi-byte sequence is one character and any other byte is a
-// character of its own: the insertion point never stands inside a sequence.
+// The line holds UTF-8 on Windows, whatever the console's code page, and
+// the locale's bytes on POSIX. Where they are UTF-8, a whole multi-byte
+// sequence is one character and any other byte is a character of its own:
+// the insertion point never stands inside a sequence.
 // The line never holds a byte below 32.
 
 #pragma once

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the POSIX console files share: the terminal's own writes and the
-// column they leave (console_output_posix.cc), and the session of the typed
-// line (terminal_session_posix.cc): raw mode, entered once and put back on
-// every way out, the signal handlers that put it back, and the resume after
-// a stop. Nothing here is declared for Windows.
+// What the POSIX console files share, defined in terminal_posix.cc: the
+// terminal's own writes, and the session of the typed line: raw mode,
+// entered once and put back on every way out, the signal handlers that put
+// it back, and the resume after a stop. Nothing here is declared for Windows.
 
 #pragma once
 
-#include <cstddef>
 #include <string_view>
 
 // TERM=dumb (an editor's shell buffer, some serial terminals) takes no
@@ -18,11 +16,6 @@ bool terminalIsDumb();
 // included, waiting for room where the output was left non-blocking. Drops
 // the rest when a write fails.
 void writeToTerminal(std::string_view bytes);
-
-// The column where the next character of a text will land, from 0; the
-// terminal holds its cursor at the margin after a full row, and this is 0
-// then, as that next character starts the next row.
-std::size_t terminalCursorColumn();
 
 // Saves the terminal's settings, catches every catchable signal that would
 // end or stop the process so that they are put back first, and enters raw

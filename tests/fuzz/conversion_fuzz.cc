@@ -129,12 +129,12 @@ void checkRun(const sample::Bytes& before, const sample::Bytes& after, const std
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char folder[] = "/tmp/hamshift-fuzz-XXXXXX";
-  require(mkdtemp(folder) != nullptr);
-  dataPath = std::string(folder) + "/F.DAT";
+  static const sample::TempFolder folder("hamshift-fuzz");
+  require(!folder.path.empty());
+  dataPath = folder.file("F.DAT");
   // The tool writes its dialogue to standard output; libFuzzer speaks on
   // standard error, so output can go to a file of its own for the whole run.
-  outputFile = open((std::string(folder) + "/output").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+  outputFile = open(folder.file("output").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
   require(outputFile >= 0 && dup2(outputFile, STDOUT_FILENO) >= 0);
   return 0;
 }

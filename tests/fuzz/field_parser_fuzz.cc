@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   MemoryStream stream{bytes};
   InputContext redirected;
-  redirected.readStream = readMemoryStream;
-  redirected.source = &stream;
+  redirected.stream = {readMemoryStream, &stream};
   const std::string streamField = parseTextField(redirected);
 
   for (const std::string* field : {&typedField, &streamField}) {

@@ -293,12 +293,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LineDrawing console = drawing;
   console.startRow = static_cast<long>((data[0] >> 1) % buffer.height);
   const long consoleStartRow = console.startRow;
-  while (memory.at < memory.bytes.size() || input.held != kNoKeyByte) {
+  while (memory.at < memory.bytes.size() || input.held != kNoByte) {
     const std::size_t before = memory.at;
     const int heldBefore = input.held;
     const EditKey key = decodeKey(input, utf8);
     // Each key takes at least one byte, so decoding always comes to an end.
-    require(memory.at > before || heldBefore != kNoKeyByte);
+    require(memory.at > before || heldBefore != kNoByte);
     require(key.action != KeyAction::Insert || !key.text.empty());
     const EditOutcome outcome = applyKey(editor, key, width);
     require(outcome == applyToModel(model, key, width, utf8));

@@ -5,13 +5,19 @@
 // reached from the Linux side.
 //
 //   console_launcher [--buffer=COLUMNSxROWS] [--resize=COLUMNSxROWS] [--keys=KEYS]
-//                    [--hold=FILE] TOOL [ARGUMENTS...]
+//                    [--hold=FILE] [--input-mode] TOOL [ARGUMENTS...]
 //
 // --buffer makes the window 80 by 25 and the screen buffer the size given.
 // --resize gives the screen buffer that size at {RESIZE} in KEYS, once the
 // tool has taken the keys before it, as a user's resize comes.
 // --hold keeps FILE open with no sharing while the tool runs, as another
 // program may.
+// --input-mode adds a last line "input mode BEFORE -> AFTER": the console's
+// input mode, in hexadecimal, before and after the tool's run.
+// At {WAIT} in KEYS the rest is typed once the tool has taken the keys
+// before it, as at {RESIZE}; at {LOSE} the tool's standard input handle is
+// closed then, so that its next read of the console fails, before the rest
+// is typed. Only one of {RESIZE}, {WAIT} and {LOSE} is taken.
 // KEYS are characters, with {UP}, {DOWN}, {LEFT}, {RIGHT}, {HOME}, {END},
 // {DEL}, {BS}, {ESC} and {ENTER} for those keys, and {down VK CHAR STATE} or
 // {up VK CHAR STATE} for any one event: its virtual-key code, UTF-16
@@ -23,6 +29,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <string>
 #include <string_view>
@@ -38,6 +45,7 @@ struct Options {
   std::wstring keys;
   std::wstring hold;         // a file held open with no sharing
   std::wstring commandLine;  // the tool and its arguments
+  bool inputMode = false;    // report the input mode before and after
 };
 }  // namespace
 
@@ -85,6 +93,8 @@ static bool parse(const std::vector<std::wstring>& list, std::size_t from, Optio
       options.keys = option.substr(7);
     } else if (option.starts_with(L"--hold=")) {
       options.hold = option.substr(7);
+    } else if (option == L"--input-mode") {
+      options.inputMode = true;
     } else {
       return false;
     }
@@ -189,23 +199,35 @@ static bool typeKeys(HANDLE input, std::wstring_view keys) {
           written == events.size());
 }
 
-// The keys held back after {RESIZE}: typed once the tool has taken the
-// first keys and drawn them, and the buffer has its new size.
+// The keys held back after a {RESIZE}, {WAIT} or {LOSE}: typed once the tool
+// has taken the first keys and drawn them, and the buffer has its new size
+// or the tool's input is lost.
+enum class Marker { None, Resize, Wait, Lose };
+
 struct HeldKeys {
+  Marker marker = Marker::None;
   HANDLE input = INVALID_HANDLE_VALUE;
   HANDLE screen = INVALID_HANDLE_VALUE;
   COORD size{0, 0};
   std::wstring_view keys;
 };
 
-static void resizeThenType(const HeldKeys& held) {
+static void typeHeldKeys(const HeldKeys& held, HANDLE tool) {
   DWORD waiting = 1;
   for (int waited = 0;
        waited < 10000 && GetNumberOfConsoleInputEvents(held.input, &waiting) && waiting > 0;
        waited += 20)
     Sleep(20);
   Sleep(300);
-  SetConsoleScreenBufferSize(held.screen, held.size);
+  if (held.marker == Marker::Resize) SetConsoleScreenBufferSize(held.screen, held.size);
+  // The tool inherited the handle, so it has the same value there.
+  HANDLE copy = nullptr;
+  if (held.marker == Marker::Lose) {
+    if (!DuplicateHandle(tool, held.input, GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_CLOSE_SOURCE | DUPLICATE_SAME_ACCESS))
+      TerminateProcess(tool, kSetUpFailed);
+    CloseHandle(copy);
+  }
   typeKeys(held.input, held.keys);
 }
 
@@ -215,7 +237,7 @@ static DWORD runAndWait(std::wstring commandLine, const STARTUPINFOW& startup, D
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
                       const_cast<STARTUPINFOW*>(&startup), &process))
     return kSetUpFailed;
-  if (held) resizeThenType(*held);
+  if (held && held->marker != Marker::None) typeHeldKeys(*held, process.hProcess);
   DWORD status = 124;
   if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
     GetExitCodeProcess(process.hProcess, &status);
@@ -239,18 +261,29 @@ static int runInConsole(const Options& options) {
       return kSetUpFailed;
   }
   std::wstring_view keys = options.keys;
-  HeldKeys afterResize{input, screen, options.resize, {}};
-  const std::size_t resizeAt = keys.find(L"{RESIZE}");
-  if (resizeAt != std::wstring_view::npos) {
-    afterResize.keys = keys.substr(resizeAt + 8);
-    keys = keys.substr(0, resizeAt);
+  HeldKeys held{Marker::None, input, screen, options.resize, {}};
+  for (const auto& [name, marker] :
+       {std::pair{L"{RESIZE}", Marker::Resize}, std::pair{L"{WAIT}", Marker::Wait},
+        std::pair{L"{LOSE}", Marker::Lose}}) {
+    const std::size_t at = keys.find(name);
+    if (at == std::wstring_view::npos) continue;
+    held.marker = marker;
+    held.keys = keys.substr(at + std::wcslen(name));
+    keys = keys.substr(0, at);
+    break;
   }
+  // The Ctrl+C typed for the tool reaches every process of the console: the
+  // launcher lives on to print the screen.
+  SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);
+  DWORD modeBefore = 0;
+  GetConsoleMode(input, &modeBefore);
   if (!typeKeys(input, keys)) return kSetUpFailed;
 
-  HANDLE held = INVALID_HANDLE_VALUE;
+  HANDLE heldFile = INVALID_HANDLE_VALUE;
   if (!options.hold.empty()) {
-    held = CreateFileW(options.hold.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (held == INVALID_HANDLE_VALUE) return kSetUpFailed;
+    heldFile =
+        CreateFileW(options.hold.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (heldFile == INVALID_HANDLE_VALUE) return kSetUpFailed;
   }
 
   STARTUPINFOW startup{};
@@ -259,10 +292,15 @@ static int runInConsole(const Options& options) {
   startup.hStdInput = input;
   startup.hStdOutput = screen;
   startup.hStdError = screen;
-  const DWORD status = runAndWait(options.commandLine, startup, 0, kToolTimeoutMs,
-                                  resizeAt != std::wstring_view::npos ? &afterResize : nullptr);
-  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  const DWORD status = runAndWait(options.commandLine, startup, 0, kToolTimeoutMs, &held);
+  if (heldFile != INVALID_HANDLE_VALUE) CloseHandle(heldFile);
   printScreen(screen);
+  DWORD modeAfter = 0;
+  GetConsoleMode(input, &modeAfter);
+  char line[64];
+  std::snprintf(line, sizeof line, "input mode %lx -> %lx\n",
+                static_cast<unsigned long>(modeBefore), static_cast<unsigned long>(modeAfter));
+  if (options.inputMode) writeOut(line);
   return static_cast<int>(status);
 }
 
@@ -273,7 +311,7 @@ int main() {
   if (!parse(list, inner ? 2 : 1, options)) {
     writeOut(
         "usage: console_launcher [--buffer=COLUMNSxROWS] [--resize=COLUMNSxROWS] [--keys=KEYS] "
-        "[--hold=FILE] TOOL "
+        "[--hold=FILE] [--input-mode] TOOL "
         "[ARGUMENTS...]\n");
     return 2;
   }

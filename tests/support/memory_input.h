@@ -10,13 +10,13 @@
 #include "console/console_input.h"
 #include "console/key_decoder.h"
 
-// Redirected input for InputContext::readStream.
+// Redirected input, for InputContext's stream.
 struct MemoryStream {
   std::string_view bytes;
   std::size_t next = 0;
 };
 
-inline int readMemoryStream(void* source) {
+inline int readMemoryStream(void* source, int) {
   auto& stream = *static_cast<MemoryStream*>(source);
   if (stream.next >= stream.bytes.size()) return kEndOfInput;
   return static_cast<unsigned char>(stream.bytes[stream.next++]);
@@ -32,12 +32,11 @@ struct MemoryKeys {
 inline int readMemoryKey(void* source, int waitMs) {
   auto& keys = *static_cast<MemoryKeys*>(source);
   if (keys.at < keys.bytes.size()) return static_cast<unsigned char>(keys.bytes[keys.at++]);
-  return waitMs < 0 ? kEndOfInput : kNoKeyByte;
+  return waitMs < 0 ? kEndOfInput : kNoByte;
 }
 
 inline KeyBytes keyBytesFrom(MemoryKeys& keys) {
   KeyBytes input;
-  input.readByte = readMemoryKey;
-  input.source = &keys;
+  input.bytes = {readMemoryKey, &keys};
   return input;
 }

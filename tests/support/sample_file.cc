@@ -3,6 +3,10 @@
 
 #include "sample_file.h"
 
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -63,6 +67,18 @@ bool writeFile(const std::string& path, const Bytes& bytes) {
 Bytes readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TempFolder::TempFolder(const std::string& stem) {
+  std::string name = "/tmp/" + stem + "-XXXXXX";
+  if (mkdtemp(name.data()) == nullptr) return;
+  path = name;
+  chmod(name.c_str(), 0755);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  if (!path.empty()) std::filesystem::remove_all(path, ignored);
 }
 
 }  // namespace sample

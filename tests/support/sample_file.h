@@ -69,4 +69,16 @@ void fillTable(Bytes& file, const Table& table, std::uint8_t lo, std::uint8_t hi
 bool writeFile(const std::string& path, const Bytes& bytes);
 Bytes readFile(const std::string& path);
 
+// A fresh folder where the files are written, named from `stem` under /tmp and
+// open to every user, for the runs as nobody; removed, with what it holds,
+// by the destructor. `path` is empty when no folder could be made.
+struct TempFolder {
+  explicit TempFolder(const std::string& stem = "hamshift-test");
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  std::string path;
+  std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
 }  // namespace sample

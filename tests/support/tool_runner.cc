@@ -401,17 +401,4 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
   return result;
 }
 
-TempFolder::TempFolder() {
-  char name[] = "/tmp/hamshift-test-XXXXXX";
-  if (mkdtemp(name) != nullptr) {
-    path = name;
-    chmod(name, 0755);
-  }
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  if (!path.empty()) std::filesystem::remove_all(path, ignored);
-}
-
 }  // namespace e2e

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "sample_file.h"
+
 namespace e2e {
 
 // Takes --tool= and --launcher= out of the test program's arguments.
@@ -94,15 +96,7 @@ struct TerminalResult : RunResult {
 
 TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& options);
 
-// A fresh folder, readable by an unprivileged user; removed by the destructor.
-struct TempFolder {
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  std::string path;
-  std::string file(const std::string& name) const { return path + "/" + name; }
-};
+using TempFolder = sample::TempFolder;
 
 // The user an unprivileged run uses when the tests run as root: nobody.
 bool unprivilegedUserExists();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The terminal session of the typed line on POSIX systems.
+// The terminal of the typed line on POSIX systems: its writes, and the
+// session in which the line is typed.
 //
 // Raw mode is entered before the prompt is shown, so that no key typed after
 // it is taken by the terminal, and the saved settings are put back on every
@@ -14,6 +15,7 @@
 // signals lie beyond it), and the wait is pselect, which every POSIX system
 // has.
 
+#include <poll.h>
 #include <sys/select.h>
 #include <termios.h>
 #include <unistd.h>
@@ -29,6 +31,21 @@
 bool terminalIsDumb() {
   const char* type = std::getenv("TERM");
   return type && std::strcmp(type, "dumb") == 0;
+}
+
+void writeToTerminal(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t put = write(STDOUT_FILENO, bytes.data(), bytes.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // Left non-blocking by an earlier program: wait for room.
+      pollfd ready{STDOUT_FILENO, POLLOUT, 0};
+      poll(&ready, 1, -1);
+      continue;
+    }
+    if (put <= 0) return;
+    bytes.remove_prefix(static_cast<std::size_t>(put));
+  }
 }
 
 static termios savedSettings;
