@@ -633,6 +633,36 @@ TEST_F(E2eTest, FailedWritesAndReadsAreReportedAndNoFieldIsTorn) {
   }
 }
 
+// Output that cannot be written is said on standard error and fails the run,
+// once the conversion has run as usual; a reader that has gone is no failure.
+TEST_F(E2eTest, OutputThatCannotBeWrittenFailsTheRun) {
+  const Kpg59dPair file;
+  const std::string failure = "hamshift: the output could not be written";
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string errors;
+  };
+  const Case cases[] = {
+      {{"R.DAT"}, 1, failure},
+      {{"--help"}, 1, failure},
+      {{"-x"}, 2, "hamshift: unknown option '-x'; hamshift --help lists the options"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.front());
+    put("R.DAT", file.before);
+    RunOptions options;
+    options.outputToFullDevice = true;
+    const auto result = run(c.arguments, options);
+    EXPECT_EQ(result.exitStatus, c.status);
+    std::string errors = result.errors;
+    errors.erase(std::remove(errors.begin(), errors.end(), '\r'), errors.end());
+    // Wine may say things of its own there first.
+    EXPECT_TRUE(errors.ends_with(c.errors + "\n")) << errors;
+    EXPECT_EQ(contents("R.DAT"), c.arguments.front() == "R.DAT" ? file.after : file.before);
+  }
+}
+
 TEST_F(E2eTest, BrokenOutputPipeDoesNotStopTheConversion) {
   const Kpg59dPair file;
   put("P.DAT", file.before);

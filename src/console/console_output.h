@@ -46,6 +46,10 @@ void printBlankLine();
 enum class AfterNumber { Nothing, LineEnd };
 // formatNumber's text of the value, then the line end if asked.
 void printNumber(float value, AfterNumber after);
+// Whether a write of the tool's own text failed: not a closed pipe, whose
+// reader has gone, but a full disk or a device that takes nothing.
+bool outputFailed();
+
 // One line on standard error, with the platform's line end.
 void printError(std::string_view line);
 

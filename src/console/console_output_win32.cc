@@ -73,6 +73,25 @@ std::size_t consoleCellWidth(std::string_view character) {
 // in pieces, none ending between the two halves of a character.
 static constexpr std::size_t kPieceLength = 8192;
 
+static bool failed = false;
+
+bool outputFailed() {
+  return failed;
+}
+
+// A pipe whose reader has gone (Windows says so in three ways, Wine in the
+// last), or no output at all, wants nothing more; anything else (a full
+// disk) is a failure.
+static void noteFailedWrite() {
+  switch (GetLastError()) {
+    case ERROR_NO_DATA:
+    case ERROR_BROKEN_PIPE:
+    case ERROR_PIPE_NOT_CONNECTED:
+    case ERROR_INVALID_HANDLE: return;
+    default: failed = true;
+  }
+}
+
 static void writeToConsole(std::string_view bytes) {
   const std::u16string text = utf16Of(bytes);
   std::u16string_view rest = text;
@@ -85,8 +104,10 @@ static void writeToConsole(std::string_view bytes) {
     DWORD put = 0;
     const auto* units = reinterpret_cast<const wchar_t*>(rest.data());
     if (!WriteConsoleW(consoleOutput(), units, static_cast<DWORD>(length), &put, nullptr) ||
-        put == 0)
+        put == 0) {
+      noteFailedWrite();
       return;
+    }
     rest.remove_prefix(put);
   }
 }
@@ -99,7 +120,10 @@ void consoleWrite(std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD put = 0;
     const auto length = static_cast<DWORD>(bytes.size() > 65536 ? 65536 : bytes.size());
-    if (!WriteFile(consoleOutput(), bytes.data(), length, &put, nullptr) || put == 0) return;
+    if (!WriteFile(consoleOutput(), bytes.data(), length, &put, nullptr) || put == 0) {
+      noteFailedWrite();
+      return;
+    }
     bytes.remove_prefix(put);
   }
 }

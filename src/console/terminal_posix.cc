@@ -33,6 +33,12 @@ bool terminalIsDumb() {
   return type && std::strcmp(type, "dumb") == 0;
 }
 
+static bool failed = false;
+
+bool outputFailed() {
+  return failed;
+}
+
 void writeToTerminal(std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t put = write(STDOUT_FILENO, bytes.data(), bytes.size());
@@ -43,7 +49,11 @@ void writeToTerminal(std::string_view bytes) {
       poll(&ready, 1, -1);
       continue;
     }
-    if (put <= 0) return;
+    if (put <= 0) {
+      // A reader that has gone wants nothing more; anything else is a failure.
+      failed = failed || errno != EPIPE;
+      return;
+    }
     bytes.remove_prefix(static_cast<std::size_t>(put));
   }
 }

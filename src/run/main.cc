@@ -13,6 +13,14 @@
 #include "run/startup.h"
 #include "run/text.h"
 
+// The run's own status, unless the tool's text could not be written: the
+// user was then told nothing, which is a failure whatever the run did.
+static int finalStatus(int status) {
+  if (!outputFailed()) return status;
+  printError("hamshift: the output could not be written");
+  return 1;
+}
+
 int main(int argc, char** argv) {
   prepareProcess();
   std::setlocale(LC_CTYPE, "");
@@ -26,7 +34,7 @@ int main(int argc, char** argv) {
       printText(requestedText(line.request, kPlatformLineEnd));
       // Started from Explorer, the window would close before the text is read.
       closingPause();
-      return 0;
+      return finalStatus(0);
     case CommandLineRequest::Conversion: break;
   }
   RunOptions options;
@@ -34,5 +42,5 @@ int main(int argc, char** argv) {
   options.backup = line.backup;
   const int status = runConversion(commandLineTail(line.nameWords), options);
   closingPause();
-  return status;
+  return finalStatus(status);
 }

@@ -166,11 +166,10 @@ static int inputFile(const std::string& input) {
 }
 
 [[noreturn]] static void startChild(const std::string& folder, const RunOptions& options, int input,
-                                    int output) {
-  const int nullDevice = open("/dev/null", O_WRONLY);
+                                    int output, int errors) {
   dup2(input, 0);
-  dup2(output, 1);
-  dup2(nullDevice, 2);
+  dup2(options.outputToFullDevice ? open("/dev/full", O_WRONLY) : output, 1);
+  dup2(errors, 2);
   if (options.closeStandardInput) close(0);
   if (options.closeStandardOutput) close(1);
   if (options.closeStandardError) close(2);
@@ -207,19 +206,24 @@ RunResult runTool(const std::string& folder, const RunOptions& options) {
   const bool staged = options.unprivileged && geteuid() == 0;
   if (staged) stagedTool();  // made here, not in each child
   const int input = inputFile(options.input);
+  // Standard error goes to a file of its own, read once the tool has ended.
+  char errorsPath[] = "/tmp/hamshift-errors-XXXXXX";
+  const int errors = mkstemp(errorsPath);
+  if (errors >= 0) unlink(errorsPath);
   int outputPipe[2];
-  if (input < 0 || pipe(outputPipe) != 0) return result;
+  if (input < 0 || errors < 0 || pipe(outputPipe) != 0) return result;
   if (options.brokenOutputPipe) {
     close(outputPipe[0]);
     outputPipe[0] = -1;
   }
 
   const pid_t child = fork();
-  if (child == 0) startChild(folder, options, input, outputPipe[1]);
+  if (child == 0) startChild(folder, options, input, outputPipe[1], errors);
   close(input);
   close(outputPipe[1]);
   if (child < 0) {
     if (outputPipe[0] >= 0) close(outputPipe[0]);
+    close(errors);
     return result;
   }
 
@@ -256,6 +260,13 @@ RunResult runTool(const std::string& folder, const RunOptions& options) {
   }
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  if (errors >= 0) {
+    char buffer[4096];
+    lseek(errors, 0, SEEK_SET);
+    for (ssize_t got; (got = read(errors, buffer, sizeof buffer)) > 0;)
+      result.errors.append(buffer, static_cast<std::size_t>(got));
+    close(errors);
+  }
   if (staged) collectProfiles(stagedTool());
   return result;
 }

@@ -39,6 +39,7 @@ struct RunOptions {
   bool closeStandardOutput = false;  // descriptor 1 closed before the tool starts
   bool closeStandardError = false;
   bool brokenOutputPipe = false;         // output is a pipe whose reader has gone
+  bool outputToFullDevice = false;       // output is /dev/full, where every write fails
   bool unprivileged = false;             // run as the unprivileged user when root
   long fileSizeLimit = -1;               // RLIMIT_FSIZE in bytes, when >= 0
   std::vector<std::string> environment;  // NAME=VALUE, added to the tool's
@@ -47,6 +48,7 @@ struct RunOptions {
 
 struct RunResult {
   std::string output;   // every byte of standard output
+  std::string errors;   // every byte of standard error
   int exitStatus = -1;  // -1 when the tool did not exit normally
   int signal = 0;       // the signal that ended it, if any
   bool timedOut = false;
