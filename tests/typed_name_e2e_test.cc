@@ -564,6 +564,28 @@ TEST_F(TerminalTest, TerminalWithNoSizeStillEchoes) {
       << result.output;
 }
 
+// Output redirected, keys on a terminal: the person typing sees the prompt
+// and the edited line on the terminal itself, while the output receives what
+// it always has, the prompt and the finished line.
+TEST_F(TerminalTest, RedirectedOutputStillShowsThePromptOnTheTerminal) {
+  const Kpg59dPair file;
+  put("RADIO.DAT", file.before);
+  TerminalOptions options;
+  options.outputFile = folder.file("report.txt");
+  options.keys = {"RADIOX", "\x7f", ".DAT\r"};
+  const TerminalResult result = runInTerminal(folder.path, options);
+  EXPECT_EQ(result.exitStatus, 0);
+  TerminalScreen screen;
+  play(screen, result.output);
+  EXPECT_TRUE(screen.understood) << result.output;
+  const std::vector<std::string> lines = joinedLines(screen);
+  EXPECT_EQ(lines, (std::vector<std::string>{kPrompt + "RADIO.DAT", ""})) << result.output;
+  const sample::Bytes transcript = contents("report.txt");
+  EXPECT_EQ(std::string(transcript.begin(), transcript.end()),
+            kBanner + kPrompt + "RADIO.DAT\r\n" + kKpg59dDetected + report("RADIO.DAT", 96));
+  EXPECT_EQ(contents("RADIO.DAT"), file.after);
+}
+
 // A 5,000-character paste writes each character about once, not the whole
 // line again at every key.
 TEST_F(TerminalTest, LongPasteWritesLittle) {

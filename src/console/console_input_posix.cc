@@ -53,10 +53,18 @@ void returnStandardInputBytes(int count) {
 
 static std::string promptText;
 
+// The typed line is drawn on a terminal other than the output: standard
+// output is redirected, and the terminal itself shows the prompt and line.
+static bool echoedApart() {
+  return outputMode() == OutputMode::Stream && echoDescriptor() >= 0 &&
+         echoDescriptor() != STDOUT_FILENO;
+}
+
 void showPrompt(std::string_view prompt) {
   promptText = prompt;
   if (!terminalIsDumb()) beginRawMode();
   printText(prompt);
+  if (echoedApart()) writeEcho(prompt);
 }
 
 namespace {
@@ -90,8 +98,7 @@ static std::string drawnAnew(Typing& typing, std::size_t width, bool erase) {
 // Continued in front after a stop: drawn anew, since the shell has written
 // to the screen in between.
 static void drawAgain(Typing& typing) {
-  if (typing.drawn)
-    writeToTerminal(drawnAnew(typing, static_cast<std::size_t>(consoleWidth()), false));
+  if (typing.drawn) writeEcho(drawnAnew(typing, static_cast<std::size_t>(consoleWidth()), false));
 }
 
 // The decoder's byte source. The wait is where stops and SIGCONT are taken;
@@ -149,7 +156,7 @@ static void readKeys(Typing& typing) {
       std::string out(outcome == EditOutcome::Beep ? 1 : 0, '\a');
       out += width != typing.width ? drawnAnew(typing, width, true)
                                    : drawLine(typing.drawing, typing.editor, width);
-      writeToTerminal(out);
+      writeEcho(out);
     }
     if (outcome == EditOutcome::Finished) return;
   }
@@ -157,7 +164,7 @@ static void readKeys(Typing& typing) {
 
 std::string editConsoleLine() {
   Typing typing;
-  typing.drawn = outputMode() == OutputMode::Window;
+  typing.drawn = outputMode() == OutputMode::Window || echoedApart();
   typing.editor.utf8 = consoleIsUtf8();
   if (terminalIsDumb()) {
     takeEditedLine(typing.editor, readLineInLineMode());
@@ -168,6 +175,7 @@ std::string editConsoleLine() {
     endRawMode();
   }
   // Output that is no terminal gets the finished line, as a transcript.
-  if (!typing.drawn) consoleWrite(typing.editor.line);
+  if (outputMode() == OutputMode::Stream) consoleWrite(typing.editor.line);
+  if (echoedApart()) writeEcho("\r\n");
   return typing.editor.line;
 }

@@ -26,9 +26,10 @@ OutputMode outputMode() {
   return mode;
 }
 
+// The width of the terminal the typed line is drawn on.
 int consoleWidth() {
   winsize size{};
-  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1) return size.ws_col;
+  if (ioctl(echoDescriptor(), TIOCGWINSZ, &size) == 0 && size.ws_col > 1) return size.ws_col;
   return 80;
 }
 

@@ -15,6 +15,7 @@
 // signals lie beyond it), and the wait is pselect, which every POSIX system
 // has.
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/select.h>
 #include <termios.h>
@@ -39,23 +40,42 @@ bool outputFailed() {
   return failed;
 }
 
-void writeToTerminal(std::string_view bytes) {
+// Gives false when a write failed, other than to a reader that has gone.
+static bool writeAll(int descriptor, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t put = write(STDOUT_FILENO, bytes.data(), bytes.size());
+    const ssize_t put = write(descriptor, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
     if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       // Left non-blocking by an earlier program: wait for room.
-      pollfd ready{STDOUT_FILENO, POLLOUT, 0};
+      pollfd ready{descriptor, POLLOUT, 0};
       poll(&ready, 1, -1);
       continue;
     }
-    if (put <= 0) {
-      // A reader that has gone wants nothing more; anything else is a failure.
-      failed = failed || errno != EPIPE;
-      return;
-    }
+    if (put <= 0) return errno == EPIPE;
     bytes.remove_prefix(static_cast<std::size_t>(put));
   }
+  return true;
+}
+
+void writeToTerminal(std::string_view bytes) {
+  if (!writeAll(STDOUT_FILENO, bytes)) failed = true;
+}
+
+static int openEcho() {
+  if (isatty(STDOUT_FILENO)) return STDOUT_FILENO;
+  return open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
+}
+
+int echoDescriptor() {
+  static const int descriptor = openEcho();
+  return descriptor;
+}
+
+void writeEcho(std::string_view bytes) {
+  if (echoDescriptor() == STDOUT_FILENO)
+    writeToTerminal(bytes);
+  else if (echoDescriptor() >= 0)
+    writeAll(echoDescriptor(), bytes);
 }
 
 static termios savedSettings;

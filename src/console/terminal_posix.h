@@ -17,6 +17,16 @@ bool terminalIsDumb();
 // the rest when a write fails.
 void writeToTerminal(std::string_view bytes);
 
+// Where the typed line is drawn: standard output where that is a terminal;
+// otherwise the terminal itself (/dev/tty), opened once, so that the person
+// typing sees the prompt and the line while the output receives what it
+// always has. -1 when there is none.
+int echoDescriptor();
+
+// Writes the bytes to the echo's terminal, as writeToTerminal does; a
+// failure there is not the output's.
+void writeEcho(std::string_view bytes);
+
 // Saves the terminal's settings, catches every catchable signal that would
 // end or stop the process so that they are put back first, and enters raw
 // mode when the process is in front of the terminal (in the background it

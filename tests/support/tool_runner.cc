@@ -287,6 +287,8 @@ static bool sameModes(const termios& a, const termios& b) {
   sigemptyset(&blocked);
   for (const int signal : options.blockedSignals) sigaddset(&blocked, signal);
   sigprocmask(SIG_BLOCK, &blocked, nullptr);
+  if (!options.outputFile.empty())
+    dup2(open(options.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
   if (!options.asJob) execTool(options.arguments);
   // As a job-control shell does: the tool's group is put in front, and this
   // process, its parent in the same session, keeps the group from being

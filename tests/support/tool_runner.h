@@ -70,6 +70,7 @@ struct TerminalOptions {
   std::string waitFor;              // the first keys wait until the output holds this text
   bool hangUpAfterKeys = false;     // the terminal is closed after the last keys, as a window is
   std::vector<int> blockedSignals;  // blocked when the tool starts
+  std::string outputFile;           // standard output goes to this file, not the terminal
   bool nonBlocking = false;         // the terminal left in non-blocking mode
   // Started as a shell starts a job: in a process group of its own, in front
   // on the terminal, so that a stop signal stops it.
