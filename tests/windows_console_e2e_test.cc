@@ -300,6 +300,22 @@ TEST_F(WindowsConsoleTest, DraggedInPathInQuotesOpensTheFile) {
       << result.output;
 }
 
+// Output redirected, keys on the console: the console itself shows the
+// prompt and the edited line, while the output receives what it always has,
+// the prompt and the finished line.
+TEST_F(WindowsConsoleTest, RedirectedOutputStillShowsThePromptOnTheConsole) {
+  const Kpg59dPair file;
+  put("R.DAT", file.before);
+  const auto result = inConsole("R.DAX{BS}T{ENTER}", {}, {"--output=report.txt"});
+  EXPECT_EQ(result.exitStatus, 0);
+  const std::string prompt = "Enter the full file name saved by the KW radio prg [name.ext]? ";
+  EXPECT_EQ(result.output, prompt + "R.DAT\n\n");
+  const Bytes transcript = contents("report.txt");
+  EXPECT_EQ(std::string(transcript.begin(), transcript.end()),
+            kBanner + prompt + "R.DAT\r\n" + kKpg59dDetected + report("R.DAT", 96));
+  EXPECT_EQ(contents("R.DAT"), file.after);
+}
+
 // The closing pause, seen as a user sees it: `wine hamshift.exe` in a terminal
 // is a console of the tool's own (its process list holds one process), as a
 // double-click in Explorer gives; `wine cmd /c hamshift.exe` shares it with

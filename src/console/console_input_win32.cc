@@ -48,9 +48,18 @@ void returnStandardInputBytes(int count) {
 
 static std::string promptText;
 
+// The typed line is drawn on the console while the output goes elsewhere:
+// standard output is redirected, and the console itself shows the prompt and
+// the line.
+static bool echoedApart() {
+  return outputMode() == OutputMode::Stream && echoOutput() != INVALID_HANDLE_VALUE &&
+         echoOutput() != consoleOutput();
+}
+
 void showPrompt(std::string_view prompt) {
   promptText = prompt;
   printText(prompt);
+  if (echoedApart()) writeToScreenBuffer(echoOutput(), prompt);
 }
 
 // A typed character in UTF-8, as the tool holds every name: the console's
@@ -66,7 +75,7 @@ static COORD coordOf(const CellPlace& place) {
 
 // The typed text begins at the cursor, in a buffer of the size it has now.
 static void startDrawing(LineDrawing& drawing, bool utf8) {
-  const CONSOLE_SCREEN_BUFFER_INFO start = screenInfo();
+  const CONSOLE_SCREEN_BUFFER_INFO start = screenInfo(echoOutput());
   drawing = LineDrawing{};
   drawing.shown.utf8 = utf8;
   drawing.cellWidth = consoleCellWidth;
@@ -79,43 +88,42 @@ static void startDrawing(LineDrawing& drawing, bool utf8) {
 // and the whole line are drawn afresh from a new row, with the rest of the
 // buffer below it blanked.
 static void startAfresh(LineDrawing& drawing, bool utf8) {
-  printBlankLine();
-  const CONSOLE_SCREEN_BUFFER_INFO info = screenInfo();
+  writeToScreenBuffer(echoOutput(), "\r\n");
+  const CONSOLE_SCREEN_BUFFER_INFO info = screenInfo(echoOutput());
   const auto cells = static_cast<DWORD>(info.dwSize.Y - info.dwCursorPosition.Y) *
                      static_cast<DWORD>(info.dwSize.X);
   DWORD done = 0;
-  FillConsoleOutputCharacterW(consoleOutput(), L' ', cells, COORD{0, info.dwCursorPosition.Y},
-                              &done);
-  printText(promptText);
+  FillConsoleOutputCharacterW(echoOutput(), L' ', cells, COORD{0, info.dwCursorPosition.Y}, &done);
+  writeToScreenBuffer(echoOutput(), promptText);
   startDrawing(drawing, utf8);
 }
 
 static void redraw(const LineEditor& editor, LineDrawing& drawing, COORD& size) {
-  CONSOLE_SCREEN_BUFFER_INFO info = screenInfo();
+  CONSOLE_SCREEN_BUFFER_INFO info = screenInfo(echoOutput());
   if (info.dwSize.X != size.X || info.dwSize.Y != size.Y) {
     startAfresh(drawing, editor.utf8);
-    info = screenInfo();
+    info = screenInfo(echoOutput());
     size = info.dwSize;
   }
   const ConsoleDrawing plan =
       drawOnConsole(drawing, editor, static_cast<std::size_t>(info.dwSize.X),
                     static_cast<std::size_t>(info.dwSize.Y));
   if (!plan.text.empty()) {
-    SetConsoleCursorPosition(consoleOutput(), coordOf(plan.writeAt));
-    consoleWrite(plan.text);
+    SetConsoleCursorPosition(echoOutput(), coordOf(plan.writeAt));
+    writeToScreenBuffer(echoOutput(), plan.text);
   }
-  SetConsoleCursorPosition(consoleOutput(), coordOf(plan.cursor));
+  SetConsoleCursorPosition(echoOutput(), coordOf(plan.cursor));
 }
 
 std::string editConsoleLine() {
   beginTypingMode();
 
-  const bool drawn = outputMode() == OutputMode::Window;
+  const bool drawn = outputMode() == OutputMode::Window || echoedApart();
   LineEditor editor;
   editor.utf8 = consoleIsUtf8();
   LineDrawing drawing;
   startDrawing(drawing, editor.utf8);
-  COORD size = screenInfo().dwSize;
+  COORD size = screenInfo(echoOutput()).dwSize;
 
   ConsoleKeyState keys;
   for (bool finished = false; !finished;) {
@@ -131,7 +139,7 @@ std::string editConsoleLine() {
     const EditKey key = editKeyOf(consoleKey(keys, consoleKeyEventOf(record.Event.KeyEvent)));
     // Up and Down step by the window's width, which is less than the
     // buffer's where the buffer is wider than the window.
-    const SMALL_RECT window = screenInfo().srWindow;
+    const SMALL_RECT window = screenInfo(echoOutput()).srWindow;
     const auto width = static_cast<std::size_t>(window.Right - window.Left + 1);
     for (WORD i = 0; i < record.Event.KeyEvent.wRepeatCount && !finished; ++i) {
       const EditOutcome outcome = applyKey(editor, key, width);
@@ -141,6 +149,8 @@ std::string editConsoleLine() {
     if (drawn) redraw(editor, drawing, size);
   }
   endTypingMode();
-  if (!drawn) consoleWrite(editor.line);
+  // Output that is no console gets the finished line, as a transcript.
+  if (outputMode() == OutputMode::Stream) consoleWrite(editor.line);
+  if (echoedApart()) writeToScreenBuffer(echoOutput(), "\r\n");
   return editor.line;
 }

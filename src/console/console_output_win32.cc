@@ -69,10 +69,6 @@ std::size_t consoleCellWidth(std::string_view character) {
   return cells;
 }
 
-// Older consoles refuse a write much over 26,000 characters, so the text goes
-// in pieces, none ending between the two halves of a character.
-static constexpr std::size_t kPieceLength = 8192;
-
 static bool failed = false;
 
 bool outputFailed() {
@@ -92,29 +88,9 @@ static void noteFailedWrite() {
   }
 }
 
-static void writeToConsole(std::string_view bytes) {
-  const std::u16string text = utf16Of(bytes);
-  std::u16string_view rest = text;
-  while (!rest.empty()) {
-    std::size_t length = rest.size();
-    if (length > kPieceLength) {
-      length = kPieceLength;
-      if (isHighSurrogate(rest[length - 1])) --length;
-    }
-    DWORD put = 0;
-    const auto* units = reinterpret_cast<const wchar_t*>(rest.data());
-    if (!WriteConsoleW(consoleOutput(), units, static_cast<DWORD>(length), &put, nullptr) ||
-        put == 0) {
-      noteFailedWrite();
-      return;
-    }
-    rest.remove_prefix(put);
-  }
-}
-
 void consoleWrite(std::string_view bytes) {
   if (outputMode() == OutputMode::Window) {
-    writeToConsole(bytes);
+    if (!writeToScreenBuffer(consoleOutput(), bytes)) noteFailedWrite();
     return;
   }
   while (!bytes.empty()) {

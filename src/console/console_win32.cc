@@ -3,7 +3,11 @@
 
 #include "console/console_win32.h"
 
+#include <string>
+
 #include "console/console_keys.h"
+#include "console/console_output.h"
+#include "unicode/unicode.h"
 
 static_assert(kProcessedInput == ENABLE_PROCESSED_INPUT && kLineInput == ENABLE_LINE_INPUT &&
               kEchoInput == ENABLE_ECHO_INPUT);
@@ -18,15 +22,48 @@ HANDLE consoleOutput() {
   return GetStdHandle(STD_OUTPUT_HANDLE);
 }
 
-CONSOLE_SCREEN_BUFFER_INFO screenInfo() {
+static HANDLE openEcho() {
+  if (outputMode() == OutputMode::Window) return consoleOutput();
+  return CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+HANDLE echoOutput() {
+  static const HANDLE buffer = openEcho();
+  return buffer;
+}
+
+CONSOLE_SCREEN_BUFFER_INFO screenInfo(HANDLE buffer) {
   CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(consoleOutput(), &info)) {
+  if (!GetConsoleScreenBufferInfo(buffer, &info)) {
     info = CONSOLE_SCREEN_BUFFER_INFO{};
     info.dwSize = {80, 25};
     info.srWindow = {0, 0, 79, 24};
     info.wAttributes = kLightGreyOnBlack;
   }
   return info;
+}
+
+// Older consoles refuse a write much over 26,000 characters, so the text goes
+// in pieces, none ending between the two halves of a character.
+static constexpr std::size_t kPieceLength = 8192;
+
+bool writeToScreenBuffer(HANDLE buffer, std::string_view bytes) {
+  const std::u16string text = utf16Of(bytes);
+  std::u16string_view rest = text;
+  while (!rest.empty()) {
+    std::size_t length = rest.size();
+    if (length > kPieceLength) {
+      length = kPieceLength;
+      if (isHighSurrogate(rest[length - 1])) --length;
+    }
+    DWORD put = 0;
+    const auto* units = reinterpret_cast<const wchar_t*>(rest.data());
+    if (!WriteConsoleW(buffer, units, static_cast<DWORD>(length), &put, nullptr) || put == 0)
+      return false;
+    rest.remove_prefix(put);
+  }
+  return true;
 }
 
 static DWORD savedMode = 0;

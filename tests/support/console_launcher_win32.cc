@@ -5,13 +5,14 @@
 // reached from the Linux side.
 //
 //   console_launcher [--buffer=COLUMNSxROWS] [--resize=COLUMNSxROWS] [--keys=KEYS]
-//                    [--hold=FILE] [--input-mode] TOOL [ARGUMENTS...]
+//                    [--hold=FILE] [--output=FILE] [--input-mode] TOOL [ARGUMENTS...]
 //
 // --buffer makes the window 80 by 25 and the screen buffer the size given.
 // --resize gives the screen buffer that size at {RESIZE} in KEYS, once the
 // tool has taken the keys before it, as a user's resize comes.
 // --hold keeps FILE open with no sharing while the tool runs, as another
-// program may.
+// program may. --output gives the tool FILE as its standard output, as a
+// redirection does; the console is still its input.
 // --input-mode adds a last line "input mode BEFORE -> AFTER": the console's
 // input mode, in hexadecimal, before and after the tool's run.
 // At {WAIT} in KEYS the rest is typed once the tool has taken the keys
@@ -44,6 +45,7 @@ struct Options {
   COORD resize{0, 0};
   std::wstring keys;
   std::wstring hold;         // a file held open with no sharing
+  std::wstring output;       // a file for the tool's standard output; none: the console
   std::wstring commandLine;  // the tool and its arguments
   bool inputMode = false;    // report the input mode before and after
 };
@@ -93,6 +95,8 @@ static bool parse(const std::vector<std::wstring>& list, std::size_t from, Optio
       options.keys = option.substr(7);
     } else if (option.starts_with(L"--hold=")) {
       options.hold = option.substr(7);
+    } else if (option.starts_with(L"--output=")) {
+      options.output = option.substr(9);
     } else if (option == L"--input-mode") {
       options.inputMode = true;
     } else {
@@ -105,6 +109,11 @@ static bool parse(const std::vector<std::wstring>& list, std::size_t from, Optio
     options.commandLine += quoted(list[i]);
   }
   return true;
+}
+
+// A control handler that takes every event, so that this process goes on.
+static BOOL WINAPI liveOn(DWORD) {
+  return TRUE;
 }
 
 static INPUT_RECORD keyDown(WORD virtualKey, wchar_t character, BOOL down = TRUE, DWORD state = 0) {
@@ -274,7 +283,7 @@ static int runInConsole(const Options& options) {
   }
   // The Ctrl+C typed for the tool reaches every process of the console: the
   // launcher lives on to print the screen.
-  SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);
+  SetConsoleCtrlHandler(liveOn, TRUE);
   DWORD modeBefore = 0;
   GetConsoleMode(input, &modeBefore);
   if (!typeKeys(input, keys)) return kSetUpFailed;
@@ -286,14 +295,23 @@ static int runInConsole(const Options& options) {
     if (heldFile == INVALID_HANDLE_VALUE) return kSetUpFailed;
   }
 
+  HANDLE outputFile = INVALID_HANDLE_VALUE;
+  if (!options.output.empty()) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    outputFile = CreateFileW(options.output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                             CREATE_ALWAYS, 0, nullptr);
+    if (outputFile == INVALID_HANDLE_VALUE) return kSetUpFailed;
+  }
+
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = input;
-  startup.hStdOutput = screen;
+  startup.hStdOutput = outputFile != INVALID_HANDLE_VALUE ? outputFile : screen;
   startup.hStdError = screen;
   const DWORD status = runAndWait(options.commandLine, startup, 0, kToolTimeoutMs, &held);
   if (heldFile != INVALID_HANDLE_VALUE) CloseHandle(heldFile);
+  if (outputFile != INVALID_HANDLE_VALUE) CloseHandle(outputFile);
   printScreen(screen);
   DWORD modeAfter = 0;
   GetConsoleMode(input, &modeAfter);
@@ -311,7 +329,7 @@ int main() {
   if (!parse(list, inner ? 2 : 1, options)) {
     writeOut(
         "usage: console_launcher [--buffer=COLUMNSxROWS] [--resize=COLUMNSxROWS] [--keys=KEYS] "
-        "[--hold=FILE] [--input-mode] TOOL "
+        "[--hold=FILE] [--output=FILE] [--input-mode] TOOL "
         "[ARGUMENTS...]\n");
     return 2;
   }
