@@ -65,12 +65,12 @@ void backUpBeforeWriting(DataFile& file, const std::string& backupName) {
 // Copies the file as it is, byte for byte, to a new file of the backup's
 // name, and writes the copy out to the disk. A copy cut short is removed, so
 // that it is never taken for the original later.
-static bool makeBackup(DataFile& file) {
+static void makeBackup(DataFile& file) {
   bool exists = false;
   const FileHandle copy = createNewFile(file.backupName, file.handle, exists);
   if (copy == kNoFileHandle) {
     file.backup = exists ? BackupState::Exists : BackupState::Failed;
-    return false;
+    return;
   }
   std::vector<std::uint8_t> chunk(kWindowSize);
   bool copied = true;
@@ -81,13 +81,8 @@ static bool makeBackup(DataFile& file) {
   }
   copied = copied && syncHandle(copy);
   copied = closeHandle(copy) && copied;
-  if (!copied) {
-    removeFile(file.backupName);
-    file.backup = BackupState::Failed;
-    return false;
-  }
-  file.backup = BackupState::Made;
-  return true;
+  if (!copied) removeFile(file.backupName);
+  file.backup = copied ? BackupState::Made : BackupState::Failed;
 }
 
 std::uint8_t readByte(DataFile& file, std::int32_t position) {
@@ -108,7 +103,7 @@ bool writeBytes(DataFile& file, std::int32_t position, std::span<const std::uint
     file.writesRefused = true;
     return false;
   }
-  if (file.backup == BackupState::Pending && !makeBackup(file)) return false;
+  if (file.backup == BackupState::Pending) makeBackup(file);
   if (file.backup == BackupState::Exists || file.backup == BackupState::Failed) return false;
   const auto length = static_cast<std::int64_t>(bytes.size());
   assert(length > 0 && length <= kWindowSize);
