@@ -211,7 +211,7 @@ check_drop_on() {
   loader=$(wine_loader_for "$windows/hamshift.exe")
   drop_on() { timeout 60 "$loader" "$windows/$1" "$dropped" </dev/null 2>/dev/null | tr -d '\r'; }
   drop_on hamshift-preview.exe >"$scratch/preview"
-  grep -qx '3 field(s) would change; nothing was written.' "$scratch/preview" ||
+  grep -q 'S.DAT: 3 field(s) in 2 record(s) would change; nothing was written.$' "$scratch/preview" ||
     fail "hamshift-preview.exe printed: $(cat "$scratch/preview")"
   cmp "$folder/S.DAT" "$scratch/original" || fail "hamshift-preview.exe changed the file"
   [ ! -e "$folder/S.DAT.bak" ] || fail "hamshift-preview.exe made a copy"

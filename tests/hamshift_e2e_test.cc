@@ -354,7 +354,8 @@ TEST_F(E2eTest, ProgramNameGivesItsOption) {
   const std::string exe = targetIsWindows() ? ".exe" : "";
   const e2e::TempFolder programs;
   const Kpg59dPair file;
-  const std::string preview = "96 field(s) would change; nothing was written.\r\n";
+  const std::string preview =
+      "R.DAT: 96 field(s) in 48 record(s) would change; nothing was written.\r\n";
   struct Case {
     std::string program;
     std::vector<std::string> arguments;

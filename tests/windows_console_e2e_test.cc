@@ -363,7 +363,8 @@ TEST_F(WindowsConsoleTest, DroppedPathChangesThatFileAlone) {
                   std::string::npos)
             << result.output;
       } else {
-        EXPECT_NE(screen.find("\n96 field(s) would change; nothing was written.\n"),
+        EXPECT_NE(screen.find("\n" + path +
+                              ": 96 field(s) in 48 record(s) would change; nothing was written.\n"),
                   std::string::npos)
             << result.output;
       }
@@ -378,6 +379,40 @@ TEST_F(WindowsConsoleTest, DroppedPathChangesThatFileAlone) {
       std::filesystem::remove(folder.file(name + ".bak"));
     }
   }
+}
+
+// The worst case's preview, every field of a KPG44D file moving, dropped on
+// hamshift-preview.exe in a console that keeps 300 lines, as older Windows
+// consoles do: the detection lines, the header and the first record are
+// still there to scroll back to, above all 176 records and the closing line.
+TEST_F(WindowsConsoleTest, WorstCasePreviewStaysInA300LineBuffer) {
+  const TempFolder programs;
+  const std::string preview = programs.file("hamshift-preview.exe");
+  std::filesystem::copy_file(toolUnderTest(), preview);
+  Bytes worst = sample::kpg44dFile({});
+  sample::fillTable(worst, sample::kV2Channels, 0x25, 0x04);
+  sample::fillTable(worst, sample::kV2Deck1Tests, 0x01, 0x03);
+  put("WORST.DAT", worst);
+  const auto result = inConsole("", {"WORST.DAT"}, {"--buffer=80x300"}, preview);
+  EXPECT_EQ(result.exitStatus, 0);
+  std::vector<std::string> rows;
+  std::istringstream screen(result.output);
+  for (std::string row; std::getline(screen, row);) rows.push_back(row);
+  const std::vector<std::string> top = {
+      "",
+      "Detected saved file built with KPG44D Ver. 2software.",
+      "Low band radio detected in Radio Deck Number 1",
+      "",
+      "Table                    Record  Frequency 1, MHz       Frequency 2, MHz",
+      "channels                      1  42.51250 -> 52.51250   42.51250 -> 52.51250",
+  };
+  ASSERT_GE(rows.size(), top.size() + 177) << result.output;
+  EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + 6), top) << result.output;
+  EXPECT_EQ(rows[top.size() + 174],
+            "test frequencies, deck 1     16  30.11250 -> 29.11250   30.11250 -> 29.11250");
+  EXPECT_EQ(rows[top.size() + 175],
+            "WORST.DAT: 352 field(s) in 176 record(s) would change; nothing was written.");
+  EXPECT_EQ(contents("WORST.DAT"), worst);
 }
 
 // Output redirected, keys on the console: the console itself shows the
@@ -475,14 +510,15 @@ TEST_F(ClosingPauseTest, ALoneConsoleWaitsForAKeyAndKeepsTheStatus) {
        "Enter", 0},
       {"a missing file, closed by Esc", "", "", "NONE.DAT",
        "NONE.DAT was not found; no change was made.", "Escape", 1},
-      {"the silent end at the DAT gate, closed by Ctrl+C", "", "", "R.TXT", "\n", "C-c", 0},
-      {"the usage text, closed by Enter", "", "", "--help",
-       "The manual: man hamshift; on Windows, README.txt beside hamshift.exe.", "Enter", 0},
+      {"a name refused at the DAT gate, closed by Enter", "", "", "R.TXT",
+       "R.TXT does not end in DAT; no change was made.", "Enter", 1},
+      {"the usage text, closed by Ctrl+C", "", "", "--help",
+       "The manual: man hamshift; on Windows, README.txt beside hamshift.exe.", "C-c", 0},
       {"the version, closed by Enter", "", "", "-V", "version 3 or any later version.", "Enter", 0},
       {"a command prompt shares the console", "cmd /c", "", "R.DAT",
        "R.DAT has been updated. 96Change(s) made.", "", 0},
       {"the preview of hamshift-preview.exe, closed by Enter", "", preview, "R.DAT",
-       "96 field(s) would change; nothing was written.", "Enter", 0},
+       "R.DAT: 96 field(s) in 48 record(s) would change; nothing was written.", "Enter", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
