@@ -74,7 +74,8 @@ TEST_F(E2eTest, RedirectedInputThatGivesNoUsableName) {
        "\x1A"
        "CH.DAT\n",
        kBanner, 0},
-      {"a blank after the name", "CH.DAT \n", kBanner, 0},
+      {"a blank after the name", "CH.DAT \n",
+       kBanner + "CH.DAT  does not end in DAT; no change was made.\r\n", 1},
       {"a second name after a comma", "CH.DAT,2.DAT\n", kBanner + kMoreThanOneName, 1},
       {"a comma and a blank before it", "CH.DAT , 2.DAT\n", kBanner + kMoreThanOneName, 1},
       {"text after a closing quote", "\"CH.DAT\" 2.DAT\n", kBanner + kMoreThanOneName, 1},
