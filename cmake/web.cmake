@@ -14,6 +14,7 @@ add_executable(hamshift_web
   src/datafile/datafile.cc
   src/datafile/file_io_memory.cc
 )
+set_target_properties(hamshift_web PROPERTIES OUTPUT_NAME hamshift SUFFIX .wasm)
 target_include_directories(hamshift_web PRIVATE src)
 target_link_libraries(hamshift_web PRIVATE hamshift_version)
 set(HAMSHIFT_WEB_EXPORTS hamshiftBanner hamshiftInput hamshiftConvert hamshiftReport hamshiftReportLength

@@ -68,6 +68,10 @@ OpenedFile openRegularFile(const std::string& name, bool readOnly) {
   return opened;
 }
 
+bool namesRegularFile(const std::string& name) {
+  return heldFiles().count(name) != 0;
+}
+
 FileHandle createNewFile(const std::string& name, FileHandle, bool& exists) {
   const auto [made, isNew] = heldFiles().try_emplace(name);
   exists = !isNew;
