@@ -45,8 +45,7 @@ sample::Bytes version2(std::uint8_t deck1Mark, std::uint8_t deck2Mark) {
 const Kind kKinds[] = {
     {"v2-deck1", [] { return version2('6', sample::kFiller); }, sample::kV2Channels,
      sample::kV2Deck1Tests},
-    {"kpg59d", [] { return sample::kpg59dFile(); }, sample::kKpg59dChannels,
-     sample::kKpg59dTests},
+    {"kpg59d", [] { return sample::kpg59dFile(); }, sample::kKpg59dChannels, sample::kKpg59dTests},
     {"v1-deck1", [] { return version1('6', sample::kFiller, sample::kV1Deck2BandByte); },
      sample::kV1Channels, sample::kV1Deck1Tests},
     {"v1-deck2", [] { return version1(sample::kFiller, '@', sample::kV1Deck2BandByte); },

@@ -10,7 +10,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
-import { pagePath, root, runTool, sampleBytes, tempFolder } from './support.mjs';
+import { pagePath, runTool, sampleBytes, tempFolder, webBuild } from './support.mjs';
 
 const browsers = [
   {
@@ -21,6 +21,7 @@ const browsers = [
       args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
         '--disable-component-update', '--disable-sync'],
     },
+    schemes: ['light', 'dark'],
   },
   {
     name: 'firefox',
@@ -28,12 +29,15 @@ const browsers = [
       browser: 'firefox',
       protocol: 'webDriverBiDi',
       executablePath: process.env.HAMSHIFT_FIREFOX ?? '/usr/bin/firefox-esr',
+      // BiDi cannot emulate a colour scheme: Firefox runs the dark one.
+      extraPrefsFirefox: { 'layout.css.prefers-color-scheme.content-override': 0 },
     },
+    schemes: ['dark'],
   },
 ];
 const only = process.env.HAMSHIFT_BROWSERS?.split(',');
 const pageUrl = pathToFileURL(pagePath).href;
-const shots = join(root, 'build/web/screenshots');
+const shots = join(webBuild, 'screenshots');
 mkdirSync(shots, { recursive: true });
 
 // Sample files written under the names given, for the file picker.
@@ -198,6 +202,42 @@ for (const kind of browsers.filter((b) => !only || only.includes(b.name))) {
       await page.waitForSelector('#results .lines');
       const [file] = await shown(page);
       assert.deepEqual(file.lines, consoleView('DROPPED.DAT', bytes).lines);
+      await page.close();
+    });
+
+    test('light and dark schemes, each readable', async () => {
+      const page = await openPage();
+      await page.setViewport({ width: 1000, height: 900 });
+      await choose(page, sampleFiles({ 'RADIO.DAT': sampleBytes('v2-deck1') }));
+      await page.waitForSelector('.save button');
+      for (const scheme of kind.schemes) {
+        if (kind.schemes.length > 1)
+          await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+        const colours = await page.evaluate(() => {
+          // WCAG's relative luminance and contrast ratio of computed rgb() colours.
+          const luminance = (colour) => {
+            const [r, g, b] = colour.match(/\d+/g).slice(0, 3).map((c) => {
+              const s = c / 255;
+              return s <= 0.03928 ? s / 12.92 : ((s + 0.055) / 1.055) ** 2.4;
+            });
+            return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+          };
+          const contrast = (a, b) => {
+            const [light, dark] = [luminance(a), luminance(b)].sort((x, y) => y - x);
+            return (light + 0.05) / (dark + 0.05);
+          };
+          const body = getComputedStyle(document.body);
+          const button = getComputedStyle(document.querySelector('.save button'));
+          return {
+            back: luminance(body.backgroundColor),
+            text: contrast(body.color, body.backgroundColor),
+            button: contrast(button.color, button.backgroundColor),
+          };
+        });
+        assert.ok(scheme === 'light' ? colours.back > 0.8 : colours.back < 0.05, scheme);
+        assert.ok(colours.text >= 7 && colours.button >= 4.5, JSON.stringify(colours));
+        await page.screenshot({ path: join(shots, `${kind.name}-${scheme}.png`) });
+      }
       await page.close();
     });
 

@@ -9,7 +9,7 @@ import { fileURLToPath } from 'node:url';
 
 export const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const nativeBuild = process.env.HAMSHIFT_NATIVE_BUILD ?? join(root, 'build/default');
-const webBuild = process.env.HAMSHIFT_WEB_BUILD ?? join(root, 'build/web');
+export const webBuild = process.env.HAMSHIFT_WEB_BUILD ?? join(root, 'build/web');
 export const tool = join(nativeBuild, 'hamshift');
 const makeSample = join(nativeBuild, 'tests/make_sample');
 export const wasmPath = join(webBuild, 'hamshift.wasm');
