@@ -23,7 +23,10 @@ target_link_libraries(hamshift_web PRIVATE hamshift_version)
 set(HAMSHIFT_WEB_EXPORTS hamshiftBanner hamshiftInput hamshiftConvert hamshiftReport hamshiftReportLength
                          hamshiftOutput hamshiftOutputLength)
 list(TRANSFORM HAMSHIFT_WEB_EXPORTS PREPEND "-Wl,--export=")
-target_link_options(hamshift_web PRIVATE ${HAMSHIFT_WEB_EXPORTS})
+# A reactor has no main: the page calls the exported functions. What no
+# export reaches is dropped, and the names too.
+target_link_options(hamshift_web PRIVATE -mexec-model=reactor -Wl,--gc-sections -Wl,--strip-all
+                    ${HAMSHIFT_WEB_EXPORTS})
 
 # One file holds the page, its script and the module, so that it opens from
 # the disk as from a server and asks nothing of either.
