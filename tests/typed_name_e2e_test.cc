@@ -155,8 +155,12 @@ class TerminalTest : public E2eTest {
     std::vector<std::string> expected = linesOf(kBanner);
     expected.push_back(kPrompt + (line.empty() ? name : line));
     expected.back().erase(expected.back().find_last_not_of(' ') + 1);
-    // A terminal in its own line mode echoes Enter, and the tool ends the line too.
-    if (mentions(options.environment, "TERM=dumb")) expected.emplace_back();
+    // A terminal in its own line mode echoes Enter, and the tool ends the line
+    // too; where its echo showed other than the name, the name follows.
+    if (mentions(options.environment, "TERM=dumb")) {
+      expected.emplace_back();
+      if (!line.empty()) expected.push_back("Name used: " + name);
+    }
     for (const std::string& after : linesOf(kKpg59dDetected + report(name, 96)))
       expected.push_back(after);
     expected.emplace_back();  // the cursor's row
