@@ -12,8 +12,9 @@
 # same bytes.
 #
 # Needs root (apt-get), the default build's sample maker
-# (build/default/tests/make_sample), the web preset's page, and a clean working tree for the second
-# build. It installs and then purges the package hamshift.
+# (build/default/tests/make_sample), the web preset's page, and a clean
+# working tree for the second build. It installs and then purges the package
+# hamshift.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine.sh
