@@ -8,12 +8,14 @@
 # the man page rendered without a warning; each zip's hamshift.exe held to
 # Windows XP and converting a file under Wine from a folder outside the
 # clone, and its copies hamshift-preview.exe and hamshift-backup.exe the same
-# bytes, each given a dropped file; and a second build in a fresh clone
-# elsewhere, which must give the same bytes.
+# bytes, each given a dropped file; the web page the same as the one its tests
+# ran in, under 150 KB and naming no address; and a second build in a fresh
+# clone elsewhere, which must give the same bytes.
 #
 # Needs root (apt-get), the default build's sample maker
-# (build/default/tests/make_sample), and a clean working tree for the second
-# build. It installs and then purges the package hamshift.
+# (build/default/tests/make_sample), the web preset's page, and a clean
+# working tree for the second build. It installs and then purges the package
+# hamshift.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine.sh
@@ -32,6 +34,7 @@ version=$(bash scripts/project-version.sh)
 tarball=hamshift-$version-linux-x86_64.tar.gz
 deb=hamshift_${version}_amd64.deb
 zips=(hamshift-$version-windows-x86_64.zip hamshift-$version-windows-x86.zip)
+page=hamshift-$version.html
 
 scratch=$(mktemp -d /tmp/hamshift-release-check-XXXXXX)
 chmod 755 "$scratch"
@@ -67,7 +70,8 @@ check_conversion() {
 
 echo "== checksums and listings =="
 (cd "$release" && sha256sum -c SHA256SUMS)
-[ "$(cd "$release" && ls)" = "$(printf '%s\n' SHA256SUMS "$tarball" "${zips[@]}" "$deb" | sort)" ] ||
+[ "$(cd "$release" && ls)" = "$(printf '%s\n' SHA256SUMS "$tarball" "${zips[@]}" "$deb" "$page" |
+  sort)" ] ||
   fail "build/release holds: $(ls "$release")"
 
 top=hamshift-$version-linux-x86_64
@@ -259,6 +263,17 @@ for build in x86_64 x86; do
   fi
 done
 
+echo "== the web page =="
+# The page the web preset's tests ran in, byte for byte; whole in itself.
+tested=$root/build/web/$page
+[ -f "$tested" ] || fail "build the web preset first: $tested is missing"
+cmp "$release/$page" "$tested" || fail "$page differs from the page the web tests ran in"
+size=$(stat -c %s "$release/$page")
+[ "$size" -lt $((150 * 1024)) ] || fail "$page is $size bytes, over 150 KB"
+! grep -q '://' "$release/$page" || fail "$page names an address: $(grep -o '[a-z]*://[^ "]*' \
+  "$release/$page" | head -3)"
+echo "$page: $size bytes, the tested page, no address in it"
+
 echo "== a second build, in another folder =="
 if [ -n "$(git status --porcelain)" ]; then
   fail "the working tree has uncommitted changes, so a clone would build something else"
@@ -268,7 +283,7 @@ git clone --quiet --no-hardlinks "$root" "$clone"
 git -C "$clone" checkout --quiet --detach "$(git rev-parse HEAD)"
 bash "$clone/scripts/release.sh" >"$scratch/second.log" 2>&1 ||
   { cat "$scratch/second.log"; fail "the second build failed"; }
-for file in SHA256SUMS "$tarball" "$deb" "${zips[@]}"; do
+for file in SHA256SUMS "$tarball" "$deb" "${zips[@]}" "$page"; do
   cmp "$release/$file" "$clone/build/release/$file" || fail "$file differs between the two builds"
 done
 echo "the second build, in $clone, gave the same bytes"

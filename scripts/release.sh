@@ -6,6 +6,7 @@
 #   hamshift-VERSION-windows-x86_64.zip    hamshift.exe and its copies hamshift-preview.exe and
 #                                          hamshift-backup.exe, README.txt, LICENSE.txt; 64-bit Windows
 #   hamshift-VERSION-windows-x86.zip       the same for 32-bit Windows
+#   hamshift-VERSION.html                  the web page, the core inside it
 #   SHA256SUMS                             for sha256sum -c
 # Two runs on the same commit give the same bytes, wherever the clone lives
 # and whenever it runs: every time stamp is the commit's, the build folder is
@@ -77,6 +78,13 @@ for preset in windows windows-x86; do
     -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s >/dev/null
   cmake --build "$work/$preset" -j 2
 done
+
+# The page holds no path and no time stamp: the module is stripped, and the
+# banner's date is the commit's.
+echo "== web page =="
+cmake --preset web -B "$work/web" -DHAMSHIFT_TESTS=OFF >/dev/null
+cmake --build "$work/web" -j 2
+cp "$work/web/hamshift-$version.html" "$out/"
 
 # Every file and folder of a tree gets the commit's time and a plain mode.
 normalize() {
@@ -157,6 +165,6 @@ for build in windows:x86_64 windows-x86:x86; do
 done
 
 (cd "$out" && sha256sum "$tar_name.tar.gz" "hamshift_${version}_amd64.deb" "${zips[@]}" \
-  >SHA256SUMS)
+  "hamshift-$version.html" >SHA256SUMS)
 echo "== build/release =="
 (cd "$out" && ls -l && cat SHA256SUMS)

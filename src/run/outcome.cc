@@ -7,11 +7,28 @@
 
 #include <cstdio>
 
+#include "run/version.h"
+
 // A whole number as the report has always printed one: a blank before it.
 static std::string reportNumber(int value) {
   char text[16];
   std::snprintf(text, sizeof text, " %d", value);
   return text;
+}
+
+std::vector<std::string> bannerLines() {
+  return {
+      "               ************ For Ham Use Only  ************* ",
+      " This program will alter the file saved by KPG59D or KGP44D and converts ",
+      " any Freq.'s programmed in the 40-43mhz range to the 50-53mhz range or a ",
+      " freq. of 30.xxx Mhz to 29.xxx Mhz. This allows KW Low band models ",
+      " TK-190/TK6110/TK-690 to be programed into the 6M and 10M Ham bands. ",
+      " Test freq's are also changed. ",
+      " ",
+      "               ********* Not to Make Profit From **********  ",
+      "                    " + std::string(kCreditLine),
+      "",
+  };
 }
 
 std::vector<std::string> detectionLines(const Detection& detection) {

@@ -33,6 +33,10 @@ enum class RunOutcome {
   BackupFailed,       // NAME.bak could not be made: nothing was written
 };
 
+// The banner's lines, the credit line with the version and date last, then
+// a blank line; every face shows them first.
+std::vector<std::string> bannerLines();
+
 // The lines a profile's findings give, in order; "" is a blank line. None
 // for a file no profile took.
 std::vector<std::string> detectionLines(const Detection& detection);

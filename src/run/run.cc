@@ -8,20 +8,9 @@
 #include "console/console_input.h"
 #include "console/console_output.h"
 #include "run/text.h"
-#include "run/version.h"
 
 static void printBanner() {
-  printLine("               ************ For Ham Use Only  ************* ");
-  printLine(" This program will alter the file saved by KPG59D or KGP44D and converts ");
-  printLine(" any Freq.'s programmed in the 40-43mhz range to the 50-53mhz range or a ");
-  printLine(" freq. of 30.xxx Mhz to 29.xxx Mhz. This allows KW Low band models ");
-  printLine(" TK-190/TK6110/TK-690 to be programed into the 6M and 10M Ham bands. ");
-  printLine(" Test freq's are also changed. ");
-  printLine(" ");
-  printLine("               ********* Not to Make Profit From **********  ");
-  printText("                    ");
-  printLine(kCreditLine);
-  printBlankLine();
+  for (const std::string& line : bannerLines()) printLine(line);
 }
 
 // The prompt's line, when no name was given: a line that holds more than the
