@@ -7,9 +7,10 @@
 # sample file, its man page shown, lintian, and a purge that leaves no file;
 # the man page rendered without a warning; each zip's hamshift.exe held to
 # Windows XP and converting a file under Wine from a folder outside the
-# clone; the web page the same as the one its tests ran in, under 150 KB and
-# naming no address; and a second build in a fresh clone elsewhere, which must give the
-# same bytes.
+# clone, and its copies hamshift-preview.exe and hamshift-backup.exe the same
+# bytes, each given a dropped file; the web page the same as the one its tests
+# ran in, under 150 KB and naming no address; and a second build in a fresh
+# clone elsewhere, which must give the same bytes.
 #
 # Needs root (apt-get), the default build's sample maker
 # (build/default/tests/make_sample), the web preset's page, and a clean
@@ -90,8 +91,8 @@ diff <(dpkg-deb -c "$release/$deb" | awk '{ print $6 }') <(echo "$expected") ||
 
 for zip in "${zips[@]}"; do
   top=${zip%.zip}
-  expected=$(printf '%s\n' "$top/" "$top/LICENSE.txt" "$top/README.txt" "$top/hamshift-backup.bat" \
-    "$top/hamshift-preview.bat" "$top/hamshift.exe")
+  expected=$(printf '%s\n' "$top/" "$top/LICENSE.txt" "$top/README.txt" "$top/hamshift-backup.exe" \
+    "$top/hamshift-preview.exe" "$top/hamshift.exe")
   diff <(unzip -Z1 "$release/$zip") <(echo "$expected") || fail "$zip lists otherwise"
 done
 echo "the four archives hold exactly the files expected"
@@ -200,28 +201,30 @@ done
 dpkg-query -W hamshift >/dev/null 2>&1 && fail "dpkg still knows hamshift"
 echo "purged: none of its ${#installed[@]} paths is left"
 
-# The batch files in WINDOWS (an unpacked zip) with a sample dropped on them,
-# from FOLDER (whose name holds a blank, as Explorer then quotes the path),
-# run by cmd as Explorer would, with a key for their pause: the preview
+# The two copies in WINDOWS (an unpacked zip), each given a sample in FOLDER
+# (whose name holds a blank) as Explorer passes a dropped file: its full
+# path, quoted for the blank, and no command prompt between. The preview
 # lists and changes nothing, the backup copies and then converts.
-check_batch_files() {
+check_drop_on() {
   local windows=$1 folder=$2
   mkdir -p "$folder"
   "$make_sample" "$folder/S.DAT"
   cp "$folder/S.DAT" "$scratch/original"
-  local dropped
+  local dropped loader
   dropped="Z:$(tr / '\\' <<<"$folder")\\S.DAT"
-  run_batch() { echo | timeout 60 "$wine64_loader" cmd /c "$1" "$dropped" 2>/dev/null | tr -d '\r'; }
-  run_batch "Z:$(tr / '\\' <<<"$windows")\\hamshift-preview.bat" >"$scratch/preview"
-  grep -qx '3 field(s) would change; nothing was written.' "$scratch/preview" ||
-    fail "hamshift-preview.bat printed: $(cat "$scratch/preview")"
-  cmp "$folder/S.DAT" "$scratch/original" || fail "hamshift-preview.bat changed the file"
-  run_batch "Z:$(tr / '\\' <<<"$windows")\\hamshift-backup.bat" >"$scratch/backup"
+  loader=$(wine_loader_for "$windows/hamshift.exe")
+  drop_on() { timeout 60 "$loader" "$windows/$1" "$dropped" </dev/null 2>/dev/null | tr -d '\r'; }
+  drop_on hamshift-preview.exe >"$scratch/preview"
+  grep -q 'S.DAT: 3 field(s) in 2 record(s) would change; nothing was written.$' "$scratch/preview" ||
+    fail "hamshift-preview.exe printed: $(cat "$scratch/preview")"
+  cmp "$folder/S.DAT" "$scratch/original" || fail "hamshift-preview.exe changed the file"
+  [ ! -e "$folder/S.DAT.bak" ] || fail "hamshift-preview.exe made a copy"
+  drop_on hamshift-backup.exe >"$scratch/backup"
   grep -q 'S.DAT has been updated. 3Change(s) made.$' "$scratch/backup" ||
-    fail "hamshift-backup.bat printed: $(cat "$scratch/backup")"
-  cmp "$folder/S.DAT.bak" "$scratch/original" || fail "hamshift-backup.bat made no true copy"
-  cmp -s "$folder/S.DAT" "$scratch/original" && fail "hamshift-backup.bat did not convert"
-  echo "hamshift-preview.bat and hamshift-backup.bat, a file dropped on each: listed; copied and converted"
+    fail "hamshift-backup.exe printed: $(cat "$scratch/backup")"
+  cmp "$folder/S.DAT.bak" "$scratch/original" || fail "hamshift-backup.exe made no true copy"
+  cmp -s "$folder/S.DAT" "$scratch/original" && fail "hamshift-backup.exe did not convert"
+  echo "hamshift-preview.exe and hamshift-backup.exe, a file dropped on each: listed; copied and converted"
 }
 
 echo "== the Windows zips under Wine =="
@@ -237,7 +240,7 @@ for build in x86_64 x86; do
   top=hamshift-$version-windows-$build
   unzip -q "$release/$top.zip" -d "$scratch/zip"
   windows=$scratch/zip/$top
-  for text in README.txt LICENSE.txt hamshift-preview.bat hamshift-backup.bat; do
+  for text in README.txt LICENSE.txt; do
     [ "$(grep -c $'\r$' "$windows/$text")" = "$(wc -l <"$windows/$text")" ] ||
       fail "$top/$text has a line without CR LF"
   done
@@ -250,10 +253,13 @@ for build in x86_64 x86; do
   [[ $(x86_64-w64-mingw32-objdump -p "$windows/hamshift.exe") =~ Time/Date[[:space:]]+[^$'\n']*1970 ]] ||
     fail "$top/hamshift.exe carries a time stamp"
   bash scripts/check-windows-imports.sh "$version" "$windows/hamshift.exe"
+  for copy in hamshift-preview.exe hamshift-backup.exe; do
+    cmp "$windows/hamshift.exe" "$windows/$copy" || fail "$top/$copy is not hamshift.exe"
+  done
   if [ "$build" = x86_64 ] || $x86_runs; then
     check_conversion "$scratch/$top-run" timeout 60 "$(wine_loader_for "$windows/hamshift.exe")" \
       "$windows/hamshift.exe"
-    check_batch_files "$windows" "$scratch/$top drop"
+    check_drop_on "$windows" "$scratch/$top drop"
   fi
 done
 

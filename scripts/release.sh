@@ -3,7 +3,8 @@
 # Makes the release files of the commit checked out, in build/release/:
 #   hamshift-VERSION-linux-x86_64.tar.gz   bin/hamshift, the man page, README, LICENSE
 #   hamshift_VERSION_amd64.deb             the same, installed under /usr
-#   hamshift-VERSION-windows-x86_64.zip    hamshift.exe, README.txt, LICENSE.txt; 64-bit Windows
+#   hamshift-VERSION-windows-x86_64.zip    hamshift.exe and its copies hamshift-preview.exe and
+#                                          hamshift-backup.exe, README.txt, LICENSE.txt; 64-bit Windows
 #   hamshift-VERSION-windows-x86.zip       the same for 32-bit Windows
 #   hamshift-VERSION.html                  the web page, the core inside it
 #   SHA256SUMS                             for sha256sum -c
@@ -141,9 +142,10 @@ sed -e "s/@VERSION@/$version/" -e "s/@INSTALLED_SIZE@/$installed_size/" \
 normalize "$deb"
 dpkg-deb --root-owner-group -Zxz --build "$deb" "$out/hamshift_${version}_amd64.deb" >/dev/null
 
-# The two zips hold the same files: the build's hamshift.exe, README.txt, the
-# licence and the two batch files to drop a file on, every text with CR LF
-# line ends.
+# The two zips hold the same files: the build's hamshift.exe, with two copies
+# of it to drop a file on, whose names give them an option (hamshift-preview
+# --dry-run, hamshift-backup --backup), README.txt and the licence, every text
+# with CR LF line ends.
 zips=()
 for build in windows:x86_64 windows-x86:x86; do
   preset=${build%:*}
@@ -151,13 +153,12 @@ for build in windows:x86_64 windows-x86:x86; do
   echo "== $zip_name.zip =="
   cmake --install "$work/$preset" --prefix "$work/$preset-install" >/dev/null
   mkdir -p "$work/$preset-zip/$zip_name"
-  cp "$work/$preset-install/bin/hamshift.exe" "$work/$preset-zip/$zip_name/"
+  for exe in hamshift.exe hamshift-preview.exe hamshift-backup.exe; do
+    cp "$work/$preset-install/bin/hamshift.exe" "$work/$preset-zip/$zip_name/$exe"
+  done
   sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$date/" -e 's/$/\r/' packaging/windows/README.txt \
     >"$work/$preset-zip/$zip_name/README.txt"
   sed -e 's/$/\r/' LICENSE >"$work/$preset-zip/$zip_name/LICENSE.txt"
-  for batch in hamshift-preview.bat hamshift-backup.bat; do
-    sed -e 's/$/\r/' "packaging/windows/$batch" >"$work/$preset-zip/$zip_name/$batch"
-  done
   python3 scripts/make-zip.py "$out/$zip_name.zip" "$work/$preset-zip" "$zip_name" \
     "$SOURCE_DATE_EPOCH"
   zips+=("$zip_name.zip")

@@ -347,6 +347,51 @@ TEST_F(E2eTest, OptionsComeBeforeTheName) {
   }
 }
 
+// A link or copy named hamshift-preview or hamshift-backup is the tool with
+// that option given first, whatever the case of its name; any other name
+// gives none.
+TEST_F(E2eTest, ProgramNameGivesItsOption) {
+  const std::string exe = targetIsWindows() ? ".exe" : "";
+  const e2e::TempFolder programs;
+  const Kpg59dPair file;
+  const std::string preview =
+      "R.DAT: 96 field(s) in 48 record(s) would change; nothing was written.\r\n";
+  struct Case {
+    std::string program;
+    std::vector<std::string> arguments;
+    std::string lastLine;
+    int status;
+    bool converted, copied;
+  };
+  const Case cases[] = {
+      {"hamshift-preview", {"R.DAT"}, preview, 0, false, false},
+      {"hamshift-backup", {"R.DAT"}, report("R.DAT", 96), 0, true, true},
+      {"HAMSHIFT-Backup", {"R.DAT"}, report("R.DAT", 96), 0, true, true},
+      {"hamshift-backup", {"-n", "R.DAT"}, preview, 0, false, false},
+      {"hamshift-preview", {"--", "R.DAT"}, preview, 0, false, false},
+      {"hamshift-previews", {"R.DAT"}, report("R.DAT", 96), 0, true, false},
+      {"hamshift-backup", {"-x", "R.DAT"}, "", 2, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.program + " " + c.arguments.front());
+    put("R.DAT", file.before);
+    const std::string program = programs.file(c.program + exe);
+    std::filesystem::remove(program);
+    ASSERT_EQ(symlink(toolUnderTest().c_str(), program.c_str()), 0);
+    e2e::RunOptions options;
+    options.program = program;
+    const auto result = run(c.arguments, options);
+    EXPECT_EQ(result.exitStatus, c.status);
+    EXPECT_TRUE(result.output.ends_with(c.lastLine)) << result.output;
+    EXPECT_EQ(contents("R.DAT"), c.converted ? file.after : file.before);
+    EXPECT_EQ(access(folder.file("R.DAT.bak").c_str(), F_OK) == 0, c.copied);
+    if (c.copied) {
+      EXPECT_EQ(contents("R.DAT.bak"), file.before);
+    }
+    std::filesystem::remove(folder.file("R.DAT.bak"));
+  }
+}
+
 // A dry run reads and lists; the file keeps its bytes and its time.
 TEST_F(E2eTest, DryRunListsEveryMoveAndWritesNothing) {
   // The worst case: every channel and every deck 1 test field converts.

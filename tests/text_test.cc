@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The text helpers and the DAT gate.
+// The text helpers, the DAT gate, and the option a program's own name gives.
 
 #include "run/text.h"
 
@@ -8,6 +8,7 @@
 #include <clocale>
 #include <vector>
 
+#include "run/command_line.h"
 #include "run/run.h"
 
 TEST(TextTest, LastChars) {
@@ -80,4 +81,30 @@ TEST(TextTest, DatGate) {
       {"RADIO.TXT", false}, {"RADIO.DA", false}, {"RADIO.DAT.", false}, {"daT", true},
   };
   for (const Case& c : cases) EXPECT_EQ(passesDatGate(c.name), c.passes) << '"' << c.name << '"';
+}
+
+TEST(TextTest, ProgramNameGivesAnOption) {
+  struct Case {
+    std::string program;
+    std::string option;
+  };
+  const Case cases[] = {
+      {"hamshift-preview", "--dry-run"},
+      {"/usr/local/bin/hamshift-backup", "--backup"},
+      {"C:\\Radio Tools\\hamshift-preview.exe", "--dry-run"},
+      {"C:\\RADIO\\HAMSHIFT-BACKUP.EXE", "--backup"},
+      {"./Hamshift-Preview.Exe", "--dry-run"},
+      {"hamshift-backup/hamshift", ""},  // a folder of that name is no program's name
+      {"hamshift", ""},
+      {"C:\\hamshift.exe", ""},
+      {"", ""},
+      {"hamshift-preview.exe.exe", ""},
+      {"hamshift-preview.bat", ""},
+      {"hamshift-previe", ""},
+      {"hamshift-previews", ""},
+      {"xhamshift-backup", ""},
+      {"hamshift-backup ", ""},
+      {".exe", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(programNameOption(c.program), c.option) << c.program;
 }

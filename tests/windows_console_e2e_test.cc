@@ -32,10 +32,13 @@ class WindowsConsoleTest : public E2eTest {
       GTEST_SKIP() << "console_launcher.exe, built by the windows preset, is not beside the tool";
   }
 
-  // The tool in a console with `keys` typed ahead; the output is the screen.
+  // The tool (or `program`, a copy of it) in a console with `keys` typed
+  // ahead; the output is the screen.
   RunResult inConsole(const std::string& keys, std::vector<std::string> arguments = {},
-                      const std::vector<std::string>& consoleOptions = {}) {
+                      const std::vector<std::string>& consoleOptions = {},
+                      const std::string& program = "") {
     RunOptions options;
+    options.program = program;
     options.startedBy = {launcher};
     options.startedBy.insert(options.startedBy.end(), consoleOptions.begin(), consoleOptions.end());
     options.startedBy.push_back("--keys=" + keys);
@@ -47,6 +50,27 @@ class WindowsConsoleTest : public E2eTest {
 
 bool shows(const RunResult& result, const std::string& text) {
   return result.output.find(text) != std::string::npos;
+}
+
+// The screen with each full 80-column row joined to the next, so that a line
+// the console wrapped reads as one. A character of the Basic Multilingual
+// Plane takes a cell; a continuation byte of its UTF-8 takes none.
+std::string joinedRows(const std::string& screen) {
+  std::string joined;
+  std::istringstream rows(screen);
+  for (std::string row; std::getline(rows, row);) {
+    const auto cells = std::count_if(row.begin(), row.end(), [](char c) {
+      return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    joined += row + (cells == 80 ? "" : "\n");
+  }
+  return joined;
+}
+
+// A path as Windows names it: Wine's drive Z: is the root of the Linux side.
+std::string windowsPath(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return "Z:" + path;
 }
 
 TEST_F(WindowsConsoleTest, UpAndDownStepByTheWindowWidth) {
@@ -287,17 +311,108 @@ TEST_F(WindowsConsoleTest, DraggedInPathInQuotesOpensTheFile) {
   std::filesystem::create_directory(folder.file("My Radios"));
   const Kpg59dPair file;
   put("My Radios/BASE.DAT", file.before);
-  std::string path = "Z:" + folder.file("My Radios/BASE.DAT");  // Wine's drive for /
-  std::replace(path.begin(), path.end(), '/', '\\');
+  const std::string path = windowsPath(folder.file("My Radios/BASE.DAT"));
   const auto result = inConsole("\"" + path + "\"{ENTER}");
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(contents("My Radios/BASE.DAT"), file.after);
   // The report is wider than the 80-column console; its rows are joined.
-  std::string screen;
-  std::istringstream rows(result.output);
-  for (std::string row; std::getline(rows, row);) screen += row + (row.size() == 80 ? "" : "\n");
-  EXPECT_NE(screen.find("\n" + path + " has been updated. 96Change(s) made.\n"), std::string::npos)
+  EXPECT_NE(joinedRows(result.output).find("\n" + path + " has been updated. 96Change(s) made.\n"),
+            std::string::npos)
       << result.output;
+}
+
+// A file dropped on a program in Explorer comes as its full path, in double
+// quotes only when it holds a blank. Each of the three programs changes that
+// file alone, whatever characters cmd.exe would take for its own (^ & %), and
+// never the look-alike beside it; the preview changes nothing.
+TEST_F(WindowsConsoleTest, DroppedPathChangesThatFileAlone) {
+  const TempFolder programs;
+  for (const char* name : {"hamshift-preview.exe", "hamshift-backup.exe"})
+    std::filesystem::copy_file(toolUnderTest(), programs.file(name));
+  struct Program {
+    std::string path;  // empty: the tool itself
+    bool converts, copies;
+  };
+  const Program programList[] = {{"", true, false},
+                                 {programs.file("hamshift-preview.exe"), false, false},
+                                 {programs.file("hamshift-backup.exe"), true, true}};
+  struct Dropped {
+    std::string name, lookAlike;  // in Radios; no look-alike when empty
+  };
+  const Dropped droppedList[] = {
+      {"A^B.DAT", "AB.DAT"},          {"R&D/CH.DAT", ""},         {"100%/CH.DAT", "100/CH.DAT"},
+      {"%OS%.DAT", "Windows_NT.DAT"}, {"My Radios/BASE.DAT", ""}, {"Łukasz.DAT", "Lukasz.DAT"},
+  };
+  for (const char* inside : {"R&D", "100%", "100", "My Radios"})
+    std::filesystem::create_directories(folder.file("Radios/" + std::string(inside)));
+  const Kpg59dPair file;
+  for (const Program& program : programList) {
+    for (const Dropped& dropped : droppedList) {
+      const std::string name = "Radios/" + dropped.name;
+      const std::string lookAlike = "Radios/" + dropped.lookAlike;
+      SCOPED_TRACE((program.path.empty() ? "hamshift.exe" : program.path) + " " + name);
+      put(name, file.before);
+      if (!dropped.lookAlike.empty()) put(lookAlike, file.before);
+      const std::string path = windowsPath(folder.file(name));
+      const auto result = inConsole("", {path}, {}, program.path);
+      EXPECT_EQ(result.exitStatus, 0) << result.output;
+      EXPECT_EQ(contents(name), program.converts ? file.after : file.before);
+      const std::string screen = joinedRows(result.output);
+      if (program.converts) {
+        EXPECT_NE(screen.find("\n" + path + " has been updated. 96Change(s) made.\n"),
+                  std::string::npos)
+            << result.output;
+      } else {
+        EXPECT_NE(screen.find("\n" + path +
+                              ": 96 field(s) in 48 record(s) would change; nothing was written.\n"),
+                  std::string::npos)
+            << result.output;
+      }
+      EXPECT_EQ(access(folder.file(name + ".bak").c_str(), F_OK) == 0, program.copies);
+      if (program.copies) {
+        EXPECT_EQ(contents(name + ".bak"), file.before);
+      }
+      if (!dropped.lookAlike.empty()) {
+        EXPECT_EQ(contents(lookAlike), file.before);
+        EXPECT_NE(access(folder.file(lookAlike + ".bak").c_str(), F_OK), 0);
+      }
+      std::filesystem::remove(folder.file(name + ".bak"));
+    }
+  }
+}
+
+// The worst case's preview, every field of a KPG44D file moving, dropped on
+// hamshift-preview.exe in a console that keeps 300 lines, as older Windows
+// consoles do: the detection lines, the header and the first record are
+// still there to scroll back to, above all 176 records and the closing line.
+TEST_F(WindowsConsoleTest, WorstCasePreviewStaysInA300LineBuffer) {
+  const TempFolder programs;
+  const std::string preview = programs.file("hamshift-preview.exe");
+  std::filesystem::copy_file(toolUnderTest(), preview);
+  Bytes worst = sample::kpg44dFile({});
+  sample::fillTable(worst, sample::kV2Channels, 0x25, 0x04);
+  sample::fillTable(worst, sample::kV2Deck1Tests, 0x01, 0x03);
+  put("WORST.DAT", worst);
+  const auto result = inConsole("", {"WORST.DAT"}, {"--buffer=80x300"}, preview);
+  EXPECT_EQ(result.exitStatus, 0);
+  std::vector<std::string> rows;
+  std::istringstream screen(result.output);
+  for (std::string row; std::getline(screen, row);) rows.push_back(row);
+  const std::vector<std::string> top = {
+      "",
+      "Detected saved file built with KPG44D Ver. 2software.",
+      "Low band radio detected in Radio Deck Number 1",
+      "",
+      "Table                    Record  Frequency 1, MHz       Frequency 2, MHz",
+      "channels                      1  42.51250 -> 52.51250   42.51250 -> 52.51250",
+  };
+  ASSERT_GE(rows.size(), top.size() + 177) << result.output;
+  EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + 6), top) << result.output;
+  EXPECT_EQ(rows[top.size() + 174],
+            "test frequencies, deck 1     16  30.11250 -> 29.11250   30.11250 -> 29.11250");
+  EXPECT_EQ(rows[top.size() + 175],
+            "WORST.DAT: 352 field(s) in 176 record(s) would change; nothing was written.");
+  EXPECT_EQ(contents("WORST.DAT"), worst);
 }
 
 // Output redirected, keys on the console: the console itself shows the
@@ -378,34 +493,42 @@ class ClosingPauseTest : public E2eTest {
 
 TEST_F(ClosingPauseTest, ALoneConsoleWaitsForAKeyAndKeepsTheStatus) {
   const std::string pause = "Press Enter to close this window.";
+  const TempFolder programs;
+  const std::string preview = programs.file("hamshift-preview.exe");
+  std::filesystem::copy_file(toolUnderTest(), preview);
   struct Case {
     const char* what;
     std::string startedBy;  // after Wine
+    std::string program;    // empty: the tool itself
     std::string argument;
     std::string lastLine;  // the line before the pause, or the last line (the banner's blank one)
     std::string key;       // tmux's name of the key that closes the window; none: no pause
     int status;
   };
   const Case cases[] = {
-      {"the report, closed by Enter", "", "R.DAT", "R.DAT has been updated. 96Change(s) made.",
+      {"the report, closed by Enter", "", "", "R.DAT", "R.DAT has been updated. 96Change(s) made.",
        "Enter", 0},
-      {"a missing file, closed by Esc", "", "NONE.DAT",
+      {"a missing file, closed by Esc", "", "", "NONE.DAT",
        "NONE.DAT was not found; no change was made.", "Escape", 1},
-      {"the silent end at the DAT gate, closed by Ctrl+C", "", "R.TXT", "\n", "C-c", 0},
-      {"the usage text, closed by Enter", "", "--help",
-       "The manual: man hamshift; on Windows, README.txt beside hamshift.exe.", "Enter", 0},
-      {"the version, closed by Enter", "", "-V", "version 3 or any later version.", "Enter", 0},
-      {"a command prompt shares the console", "cmd /c", "R.DAT",
+      {"a name refused at the DAT gate, closed by Enter", "", "", "R.TXT",
+       "R.TXT does not end in DAT; no change was made.", "Enter", 1},
+      {"the usage text, closed by Ctrl+C", "", "", "--help",
+       "The manual: man hamshift; on Windows, README.txt beside hamshift.exe.", "C-c", 0},
+      {"the version, closed by Enter", "", "", "-V", "version 3 or any later version.", "Enter", 0},
+      {"a command prompt shares the console", "cmd /c", "", "R.DAT",
        "R.DAT has been updated. 96Change(s) made.", "", 0},
+      {"the preview of hamshift-preview.exe, closed by Enter", "", preview, "R.DAT",
+       "R.DAT: 96 field(s) in 48 record(s) would change; nothing was written.", "Enter", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const Kpg59dPair file;
     put("R.DAT", file.before);
     std::filesystem::remove(folder.file("status"));
-    const std::string command = "cd " + quoted(folder.path) + " && " + quoted(emulator()) + " " +
-                                c.startedBy + " " + quoted(toolUnderTest()) + " " + c.argument +
-                                "; echo $? >status.new; mv status.new status; sleep 600";
+    const std::string command =
+        "cd " + quoted(folder.path) + " && " + quoted(emulator()) + " " + c.startedBy + " " +
+        quoted(c.program.empty() ? toolUnderTest() : c.program) + " " + c.argument +
+        "; echo $? >status.new; mv status.new status; sleep 600";
     newServer();
     ASSERT_EQ(tmux("new-session -d -x 80 -y 25 " + quoted(command)), 0);
     if (c.key.empty()) {
@@ -423,7 +546,7 @@ TEST_F(ClosingPauseTest, ALoneConsoleWaitsForAKeyAndKeepsTheStatus) {
     EXPECT_NE(shown.find(expected + "\n"), std::string::npos) << shown;
     EXPECT_EQ(status(), c.status);
     if (c.argument == "R.DAT") {
-      EXPECT_EQ(contents("R.DAT"), file.after);
+      EXPECT_EQ(contents("R.DAT"), c.program.empty() ? file.after : file.before);
     }
     tmux("kill-server");
   }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The options, the usage text and the version.
+// The options, the option a program's own name gives, the usage text and the
+// version.
 
 #include "run/command_line.h"
 
@@ -51,6 +52,29 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments, bool sla
   else if (version)
     line.request = CommandLineRequest::Version;
   return line;
+}
+
+// ASCII only: the names compared are ASCII, and a locale's case rules must
+// not make another name match.
+static char lowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+static bool sameWordInAnyCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  return true;
+}
+
+std::string_view programNameOption(std::string_view program) {
+  const std::size_t slash = program.find_last_of("/\\");
+  if (slash != std::string_view::npos) program.remove_prefix(slash + 1);
+  if (program.size() > 4 && sameWordInAnyCase(program.substr(program.size() - 4), ".exe"))
+    program.remove_suffix(4);
+  if (sameWordInAnyCase(program, "hamshift-preview")) return "--dry-run";
+  if (sameWordInAnyCase(program, "hamshift-backup")) return "--backup";
+  return {};
 }
 
 static constexpr std::string_view kUsage[] = {

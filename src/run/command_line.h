@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: options first, then the words of the file name. Words
 // that begin with '-' before the first other word are options (short ones may
-// be joined, -nb); "--" ends them, and a lone "-" is a word of the name.
+// be joined, -nb); "--" ends them, and a lone "-" is a word of the name. A
+// copy of the tool named hamshift-preview or hamshift-backup takes an option
+// from its own name, so that a file can be dropped on it.
 
 #pragma once
 
@@ -23,6 +25,13 @@ struct CommandLine {
 // parse; otherwise Help (--help, -h, and /? where `slashOptions`, as on
 // Windows) outranks Version (--version, -V), which outranks a conversion.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments, bool slashOptions);
+
+// The option word that the program's own file name puts before the
+// arguments: "--dry-run" for hamshift-preview, "--backup" for
+// hamshift-backup, in any case, with or without ".exe"; empty for any other
+// name. `program` may be a path, whose folder (up to the last '/' or '\')
+// is left off.
+std::string_view programNameOption(std::string_view program);
 
 // The text a Help or Version request prints, its lines ended by `lineEnd`.
 std::string requestedText(CommandLineRequest request, std::string_view lineEnd);

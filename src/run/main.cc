@@ -24,7 +24,12 @@ static int finalStatus(int status) {
 int main(int argc, char** argv) {
   prepareProcess();
   std::setlocale(LC_CTYPE, "");
-  const CommandLine line = parseCommandLine(commandLineArguments(argc, argv), kSlashOptions);
+  std::vector<std::string> arguments = commandLineArguments(argc, argv);
+  // A copy named hamshift-preview or hamshift-backup is the tool with that
+  // option given first: a file dropped on it in Explorer reaches no cmd.exe.
+  const std::string_view implied = programNameOption(programPath(argc, argv));
+  if (!implied.empty()) arguments.insert(arguments.begin(), std::string(implied));
+  const CommandLine line = parseCommandLine(arguments, kSlashOptions);
   switch (line.request) {
     case CommandLineRequest::UnknownOption:
       printError(unknownOptionLine(line.unknownOption));

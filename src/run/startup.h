@@ -19,6 +19,11 @@ void prepareProcess();
 // UTF-8, so that no letter is lost to a code page on the way.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
+// The path of the program file that runs: POSIX takes argv[0] as the shell
+// or the system gave it (a link's own name, not its target's); Windows asks
+// for the module's file name, in UTF-8. Empty when it cannot be had.
+std::string programPath(int argc, char** argv);
+
 // How this platform's own tools end a line: LF on POSIX, CR LF on Windows.
 extern const std::string_view kPlatformLineEnd;
 

@@ -24,3 +24,7 @@ void prepareProcess() {
 std::vector<std::string> commandLineArguments(int argc, char** argv) {
   return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
 }
+
+std::string programPath(int argc, char** argv) {
+  return argc > 0 && argv[0] != nullptr ? std::string(argv[0]) : std::string();
+}

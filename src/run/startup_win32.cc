@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Process set-up on Windows: the error mode and the command line.
+// Process set-up on Windows: the error mode, the command line and the
+// program's own path.
 
 #include <windows.h>
 
@@ -48,4 +49,22 @@ std::vector<std::string> commandLineArguments(int, char**) {
   if (parseCommandLine(typed, kSlashOptions).request != CommandLineRequest::Conversion)
     return typed;
   return splitCommandLine(true);
+}
+
+// The module's name, not the command line's first word: a caller may start
+// the program under any first word. Windows XP neither ends a name cut short
+// with a null nor sets an error, so a name that fills the buffer is asked for
+// again with a larger one.
+std::string programPath(int, char**) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return utf8Of(std::u16string_view(reinterpret_cast<const char16_t*>(path.data()), length));
+    }
+    if (path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
 }

@@ -60,8 +60,9 @@ static std::vector<std::wstring> argumentList() {
   return list;
 }
 
-// One argument quoted for the C runtime's splitting: backslashes double only
-// before a quote.
+// One argument quoted for the C runtime's splitting, and only when it holds a
+// blank, a tab or a quote, as Explorer passes a dropped path: backslashes
+// double only before a quote.
 static std::wstring quoted(const std::wstring& argument) {
   if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
   std::wstring text = L"\"";

@@ -198,7 +198,8 @@ static int inputFile(const std::string& input) {
   // the POSIX build does; an emulator's host process would die by it.
   if (options.fileSizeLimit >= 0 && targetIsWindows()) signal(SIGXFSZ, SIG_IGN);
   signal(SIGPIPE, SIG_DFL);
-  execTool(options.arguments, staged ? staged->path : toolPath, options.startedBy);
+  const std::string& program = options.program.empty() ? toolPath : options.program;
+  execTool(options.arguments, staged ? staged->path : program, options.startedBy);
 }
 
 RunResult runTool(const std::string& folder, const RunOptions& options) {

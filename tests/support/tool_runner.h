@@ -32,6 +32,7 @@ std::string emulator();
 
 struct RunOptions {
   std::vector<std::string> arguments;
+  std::string program;  // started in place of the tool under test (a link to it); empty: the tool
   // A program, with its options, that starts the tool (after the launcher).
   std::vector<std::string> startedBy;
   std::string input;  // standard input; a pipe holding these bytes
