@@ -3,6 +3,8 @@
 
 #include "run/command_line.h"
 
+#include <algorithm>
+
 #include "run/version.h"
 
 // Takes one option word; false for a word that is no option.
@@ -51,6 +53,22 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments, bool sla
   else if (version)
     line.request = CommandLineRequest::Version;
   return line;
+}
+
+std::vector<std::string> withExpandedNames(const std::vector<std::string>& typed,
+                                           const std::vector<std::string>& expanded,
+                                           bool slashOptions) {
+  const CommandLine line = parseCommandLine(typed, slashOptions);
+  if (line.request != CommandLineRequest::Conversion) return typed;
+  // No option word of a conversion holds a wildcard, so each expands to itself.
+  const std::size_t options = typed.size() - line.nameWords.size();
+  if (expanded.size() < options ||
+      !std::equal(typed.begin(), typed.begin() + options, expanded.begin()))
+    return typed;
+  std::vector<std::string> arguments(expanded.begin(), expanded.begin() + options);
+  if (options == 0 || typed[options - 1] != "--") arguments.emplace_back("--");
+  arguments.insert(arguments.end(), expanded.begin() + options, expanded.end());
+  return arguments;
 }
 
 static constexpr std::string_view kUsage[] = {
