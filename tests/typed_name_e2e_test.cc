@@ -582,6 +582,8 @@ TEST_F(TerminalTest, RedirectedOutputStillShowsThePromptOnTheTerminal) {
       // root's terminal, which nobody may not open
       {"a terminal it cannot open", true, true, {"RADIO.DAT", ""}},
   };
+  const std::string expected =
+      kBanner + kPrompt + "RADIO.DAT\r\n" + kKpg59dDetected + report("RADIO.DAT", 96);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     if (c.unprivileged && (geteuid() != 0 || !unprivilegedUserExists())) continue;
@@ -601,8 +603,7 @@ TEST_F(TerminalTest, RedirectedOutputStillShowsThePromptOnTheTerminal) {
     EXPECT_EQ(joinedLines(screen), c.shown) << result.output;
     EXPECT_TRUE(result.settingsRestored);
     const sample::Bytes transcript = contents("report.txt");
-    EXPECT_EQ(std::string(transcript.begin(), transcript.end()),
-              kBanner + kPrompt + "RADIO.DAT\r\n" + kKpg59dDetected + report("RADIO.DAT", 96));
+    EXPECT_EQ(std::string(transcript.begin(), transcript.end()), expected);
     EXPECT_EQ(contents("RADIO.DAT"), file.after);
   }
 }

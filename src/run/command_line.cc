@@ -61,12 +61,12 @@ std::vector<std::string> withExpandedNames(const std::vector<std::string>& typed
   const CommandLine line = parseCommandLine(typed, slashOptions);
   if (line.request != CommandLineRequest::Conversion) return typed;
   // No option word of a conversion holds a wildcard, so each expands to itself.
-  const std::size_t options = typed.size() - line.nameWords.size();
-  if (expanded.size() < options ||
+  const auto options = static_cast<std::ptrdiff_t>(typed.size() - line.nameWords.size());
+  if (static_cast<std::ptrdiff_t>(expanded.size()) < options ||
       !std::equal(typed.begin(), typed.begin() + options, expanded.begin()))
     return typed;
   std::vector<std::string> arguments(expanded.begin(), expanded.begin() + options);
-  if (options == 0 || typed[options - 1] != "--") arguments.emplace_back("--");
+  if (options == 0 || arguments.back() != "--") arguments.emplace_back("--");
   arguments.insert(arguments.end(), expanded.begin() + options, expanded.end());
   return arguments;
 }
