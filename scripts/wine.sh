@@ -42,8 +42,9 @@ kernel_starts_32bit() {
 }
 
 # Installs wine32:i386, with Debian's i386 architecture, where the kernel
-# starts 32-bit programs. Its failure (the i386 index can be out of step with
-# amd64's) stops nothing: wine32_usable tells it afterwards.
+# starts 32-bit programs. When that fails, it is tried once more with the
+# resolution below; a failure then too stops nothing: wine32_usable tells it
+# afterwards.
 wine32_install() {
   kernel_starts_32bit || return 0
   dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' && return 0
@@ -52,8 +53,76 @@ wine32_install() {
   log=$(mktemp)
   apt-get update >"$log" 2>&1 || true
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends wine32:i386 \
-    >>"$log" 2>&1 || wine32_install_error=$(grep '^E: ' "$log" | tail -n 1)
+    >>"$log" 2>&1 || wine32_install_resolved >>"$log" 2>&1 ||
+    wine32_install_error=$(grep '^E: ' "$log" | tail -n 1)
   rm -f "$log"
+}
+
+# Debian's i386 security index can lag amd64's, and a library that is
+# Multi-Arch: same must have one version in both. So the security suites are
+# pinned out for this install, and each amd64 library that wine32:i386 needs
+# and that the security index moved ahead is brought to its i386 twin's
+# version, in the same command.
+wine32_install_resolved() {
+  local folder suites
+  folder=$(mktemp -d)
+  suites=$(apt-cache policy | wine32_security_suites)
+  # The system's own preferences stay, beside the pin.
+  cp /etc/apt/preferences.d/* "$folder"/ 2>/dev/null || true
+  # shellcheck disable=SC2086 # one word per suite
+  wine32_pin_out $suites >"$folder/hamshift-security-out.pref"
+  local apt_options=(-o "Dir::Etc::PreferencesParts=$folder")
+  apt-cache "${apt_options[@]}" depends --recurse --no-recommends --no-suggests --no-conflicts \
+    --no-breaks --no-replaces --no-enhances wine32:i386 2>/dev/null | wine32_closure_names \
+    >"$folder/closure"
+  dpkg-query -W -f='${Package} ${Architecture} ${Version} ${Multi-Arch} ${db:Status-Abbrev}\n' |
+    awk 'NR == FNR { needed[$1] = 1; next }
+         $2 == "amd64" && $4 == "same" && $5 == "ii" && $1 in needed { print $1, $3 }' \
+      "$folder/closure" - >"$folder/installed"
+  local twins=()
+  if [ -s "$folder/installed" ]; then
+    # shellcheck disable=SC2046 # one word per package
+    apt-cache "${apt_options[@]}" policy $(awk '{ print $1 ":i386" }' "$folder/installed") \
+      >"$folder/policy" 2>/dev/null || true
+    mapfile -t twins < <(wine32_mismatched_twins "$folder/installed" "$folder/policy")
+  fi
+  echo "wine32:i386 once more, with ${suites:-no security suite} pinned out and ${twins[*]:-no library} matched"
+  local status=0
+  DEBIAN_FRONTEND=noninteractive apt-get "${apt_options[@]}" install -y --no-install-recommends \
+    --allow-downgrades wine32:i386 "${twins[@]}" || status=$?
+  rm -rf "$folder"
+  return "$status"
+}
+
+# The security suites named in `apt-cache policy`'s list of package files
+# (its "n=" field), one a line.
+wine32_security_suites() {
+  sed -n 's/.*[ ,]n=\([^,]*-security\)\(,.*\)\{0,1\}$/\1/p' | sort -u
+}
+
+# An apt preferences file that keeps every package of the suites given out.
+wine32_pin_out() {
+  local suite
+  for suite in "$@"; do
+    printf 'Package: *\nPin: release n=%s\nPin-Priority: -1\n\n' "$suite"
+  done
+}
+
+# The package names of `apt-cache depends --recurse`, without their
+# architecture, one a line: the lines that begin a package, not a virtual one.
+wine32_closure_names() {
+  sed -n 's/^\([a-z0-9][^ :<]*\)\(:[a-z0-9]*\)\{0,1\}$/\1/p' | sort -u
+}
+
+# From INSTALLED ("NAME VERSION" of the amd64 libraries) and POLICY (`apt-cache
+# policy` of their i386 twins): NAME:amd64=V and NAME:i386=V, one a line, for
+# each whose twin's candidate V differs from the version installed.
+wine32_mismatched_twins() {
+  awk 'NR == FNR { installed[$1] = $2; next }
+       /^[^ ].*:$/ { name = $0; sub(/:i386:$/, "", name); sub(/:$/, "", name); next }
+       $1 == "Candidate:" && name in installed && $2 != "(none)" && $2 != installed[name] {
+         print name ":amd64=" $2; print name ":i386=" $2
+       }' "$1" "$2"
 }
 
 # Succeeds when a 32-bit Windows program can run here; otherwise leaves the

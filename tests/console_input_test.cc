@@ -127,6 +127,21 @@ TEST(ParseTextFieldTest, TextModeIsForRedirectedInputOnly) {
 
 // Standard input left non-blocking by an earlier program: the read waits for
 // the byte that comes later instead of taking the empty pipe for its end.
+// The typed line is drawn on the output, or on the console or terminal apart
+// from it, and otherwise left to the terminal's own echo: never typed blind.
+TEST(TypedLineViewTest, NeverBlind) {
+  struct Case {
+    OutputMode mode;
+    bool echoApart;
+    TypedLineView view;
+  };
+  const Case cases[] = {{OutputMode::Window, false, TypedLineView::Output},
+                        {OutputMode::Window, true, TypedLineView::Output},
+                        {OutputMode::Stream, true, TypedLineView::Apart},
+                        {OutputMode::Stream, false, TypedLineView::OwnEcho}};
+  for (const Case& c : cases) EXPECT_EQ(typedLineView(c.mode, c.echoApart), c.view);
+}
+
 TEST(StandardInputTest, NonBlockingInputIsWaitedFor) {
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);

@@ -3,6 +3,7 @@
 // the virtual key only for keys that carry none.
 
 #include "console/console_keys.h"
+#include "console/windows_console.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +108,65 @@ TEST(ConsoleInputModeTest, RunAndTypingModes) {
     EXPECT_EQ(runInputMode(c.mode), c.run) << std::hex << c.mode;
     EXPECT_EQ(typingInputMode(c.mode), c.typing) << std::hex << c.mode;
   }
+}
+
+// A screen buffer's pieces never end between the halves of a character.
+TEST(WindowsConsoleRulesTest, ScreenPiecesKeepPairsWhole) {
+  const std::u16string pair = u"\U0001F600";
+  struct Case {
+    std::u16string text;
+    std::size_t most, length;
+  };
+  const Case cases[] = {
+      {u"ABCDE", 8, 5},      {u"ABCDE", 5, 5},      {u"ABCDE", 4, 4},
+      {u"ABC" + pair, 4, 3}, {u"ABC" + pair, 5, 5}, {u"AB" + pair + u"C", 4, 4},
+      {pair + u"ABC", 1, 2}, {u"", 8, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(screenPieceLength(c.text, c.most), c.length) << c.text.size() << " " << c.most;
+}
+
+// A character written at the top left takes the cells its cursor moved by:
+// none for a joining mark, 2 for one that went on to the next row.
+TEST(WindowsConsoleRulesTest, CellsOfTheCursorsMove) {
+  struct Case {
+    long row, column;
+    std::size_t cells;
+  };
+  const Case cases[] = {{0, 0, 0}, {0, 1, 1}, {0, 2, 2}, {0, 3, 2}, {1, 0, 2}, {1, 1, 2}};
+  for (const Case& c : cases)
+    EXPECT_EQ(cellsOfCursorMove(c.row, c.column), c.cells) << c.row << "," << c.column;
+}
+
+// Code page 1252 as far as these tests need it: each byte its own letter.
+std::u16string latin1(std::string_view bytes) {
+  std::u16string text;
+  for (const char c : bytes) text += static_cast<char16_t>(static_cast<unsigned char>(c));
+  return text;
+}
+
+std::u16string unreadable(std::string_view) {
+  return {};
+}
+
+// A redirected name in UTF-8 stays as it is; anything else is read in the
+// ANSI code page, a surrogate's or an overlong sequence's bytes too.
+TEST(WindowsConsoleRulesTest, RedirectedNameIsUtf8OrAnsi) {
+  struct Case {
+    std::string field;
+    AnsiDecoder decoder;
+    std::string name;
+  };
+  const Case cases[] = {
+      {"RADIO.DAT", unreadable, "RADIO.DAT"},
+      {"Jos\xC3\xA9.DAT", unreadable, "Jos\xC3\xA9.DAT"},
+      {"Jos\xE9.DAT", latin1, "Jos\xC3\xA9.DAT"},
+      {"\xC0\xAF", latin1, "\xC3\x80\xC2\xAF"},
+      {"\xED\xA0\x80", latin1, "\xC3\xAD\xC2\xA0\xC2\x80"},
+      {"Jos\xE9.DAT", unreadable, ""},
+      {"", unreadable, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(nameFromBytes(c.field, c.decoder), c.name) << c.field;
 }
 
 }  // namespace

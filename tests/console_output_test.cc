@@ -2,12 +2,13 @@
 // Number formatting of the console output.
 
 #include "console/console_output.h"
-#include "console/terminal_posix.h"
+#include "console/write_failure.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -45,6 +46,42 @@ TEST(ConsoleOutputTest, WindowModeForAConsoleOfTwoByTwoOrOfNoSize) {
     EXPECT_EQ(outputModeForSize(c.columns, c.rows), c.mode) << c.columns << "x" << c.rows;
 }
 
+// A reader that has gone is no failure; a write that took nothing is one,
+// whatever error an earlier call left behind.
+TEST(ConsoleOutputTest, ClassesOfAFailedWrite) {
+  using F = WriteFailure;
+  struct Case {
+    long put;
+    int error;
+    F failure;
+  };
+  const Case posix[] = {
+      {5, 0, F::None},         {1, EPIPE, F::None},        {0, EPIPE, F::Failed},
+      {0, 0, F::Failed},       {-1, EPIPE, F::ReaderGone}, {-1, ECONNRESET, F::ReaderGone},
+      {-1, ENOSPC, F::Failed}, {-1, EIO, F::Failed},       {-1, EBADF, F::Failed}};
+  for (const Case& c : posix)
+    EXPECT_EQ(posixWriteFailure(c.put, c.error), c.failure) << c.put << " " << c.error;
+  struct WindowsCase {
+    bool succeeded;
+    std::uint32_t written, error;
+    F failure;
+  };
+  const WindowsCase windows[] = {
+      {true, 3, 0, F::None},
+      {true, 0, 0, F::Failed},
+      {true, 0, kErrorBrokenPipe, F::Failed},  // a stale error from an earlier call
+      {false, 0, kErrorBrokenPipe, F::ReaderGone},
+      {false, 0, kErrorNoData, F::ReaderGone},
+      {false, 0, kErrorPipeNotConnected, F::ReaderGone},
+      {false, 0, kErrorInvalidHandle, F::ReaderGone},
+      {false, 0, 112, F::Failed},  // ERROR_DISK_FULL
+      {false, 0, 0, F::Failed},
+  };
+  for (const WindowsCase& c : windows)
+    EXPECT_EQ(windowsWriteFailure(c.succeeded, c.written, c.error), c.failure)
+        << c.succeeded << " " << c.written << " " << c.error;
+}
+
 // Standard output left non-blocking on a full pipe: the write waits for room
 // and drops nothing.
 TEST(ConsoleOutputTest, NonBlockingOutputIsWaitedFor) {
@@ -64,7 +101,7 @@ TEST(ConsoleOutputTest, NonBlockingOutputIsWaitedFor) {
   const int savedOutput = dup(STDOUT_FILENO);
   dup2(ends[1], STDOUT_FILENO);
   close(ends[1]);
-  writeToTerminal("XY");
+  consoleWrite("XY");
   dup2(savedOutput, STDOUT_FILENO);
   close(savedOutput);
   reader.join();

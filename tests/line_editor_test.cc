@@ -2,6 +2,7 @@
 // The editing core: what each key does to the line and the insertion point.
 
 #include "console/line_editor.h"
+#include "console/console_output.h"
 
 #include <gtest/gtest.h>
 

@@ -70,6 +70,31 @@ TEST(TextTest, CommandLineTailJoinsWithSingleBlanks) {
   for (const Case& c : cases) EXPECT_EQ(commandLineTail(c.arguments), c.expected);
 }
 
+// Where the start-up code expands wildcards, only the name's words come from
+// the expansion, after a "--", so that a file named -b is never an option.
+TEST(TextTest, OnlyTheNamesWordsAreExpanded) {
+  using Words = std::vector<std::string>;
+  struct Case {
+    Words typed, expanded, arguments;
+  };
+  const Case cases[] = {
+      {{"R*.DAT"}, {"RADIO.DAT"}, {"--", "RADIO.DAT"}},
+      {{"?b", "R.DAT"}, {"-b", "R.DAT"}, {"--", "-b", "R.DAT"}},
+      {{"-n", "*"}, {"-n", "-b", "R.DAT"}, {"-n", "--", "-b", "R.DAT"}},
+      {{"-n", "--", "*"}, {"-n", "--", "-b"}, {"-n", "--", "-b"}},
+      {{"-n"}, {"-n"}, {"-n", "--"}},
+      {{"/?"}, {"/Q"}, {"/?"}},
+      {{"-x", "*"}, {"-x", "-b"}, {"-x", "*"}},
+      {{"-b", "*"}, {"-n", "X"}, {"-b", "*"}},  // not the same command line
+  };
+  for (const Case& c : cases) {
+    const Words arguments = withExpandedNames(c.typed, c.expanded, true);
+    EXPECT_EQ(arguments, c.arguments) << c.typed.front();
+    const CommandLine line = parseCommandLine(arguments, true);
+    EXPECT_EQ(line.backup, c.typed.front() == "-b");
+  }
+}
+
 TEST(TextTest, DatGate) {
   struct Case {
     std::string name;

@@ -570,25 +570,47 @@ TEST_F(TerminalTest, TerminalWithNoSizeStillEchoes) {
 }
 
 // Output redirected, keys on a terminal: the person typing sees the prompt
-// and the edited line on the terminal itself, while the output receives what
-// it always has, the prompt and the finished line.
+// and the edited line on the terminal itself, opened by its own name, even
+// in a session with no controlling terminal (setsid), where /dev/tty cannot
+// be opened; while the output receives what it always has, the prompt and
+// the finished line. A terminal that cannot be opened to write on keeps its
+// own line mode and echo, so the line is still not typed blind.
 TEST_F(TerminalTest, RedirectedOutputStillShowsThePromptOnTheTerminal) {
-  const Kpg59dPair file;
-  put("RADIO.DAT", file.before);
-  TerminalOptions options;
-  options.outputFile = folder.file("report.txt");
-  options.keys = {"RADIOX", "\x7f", ".DAT\r"};
-  const TerminalResult result = runInTerminal(folder.path, options);
-  EXPECT_EQ(result.exitStatus, 0);
-  TerminalScreen screen;
-  play(screen, result.output);
-  EXPECT_TRUE(screen.understood) << result.output;
-  const std::vector<std::string> lines = joinedLines(screen);
-  EXPECT_EQ(lines, (std::vector<std::string>{kPrompt + "RADIO.DAT", ""})) << result.output;
-  const sample::Bytes transcript = contents("report.txt");
-  EXPECT_EQ(std::string(transcript.begin(), transcript.end()),
-            kBanner + kPrompt + "RADIO.DAT\r\n" + kKpg59dDetected + report("RADIO.DAT", 96));
-  EXPECT_EQ(contents("RADIO.DAT"), file.after);
+  struct Case {
+    const char* what;
+    bool setsid, unprivileged;
+    std::vector<std::string> shown;  // the terminal's lines
+  };
+  const Case cases[] = {
+      {"its controlling terminal", false, false, {kPrompt + "RADIO.DAT", ""}},
+      {"no controlling terminal", true, false, {kPrompt + "RADIO.DAT", ""}},
+      // root's terminal, which nobody may not open
+      {"a terminal it cannot open", true, true, {"RADIO.DAT", ""}},
+  };
+  const std::string expected =
+      kBanner + kPrompt + "RADIO.DAT\r\n" + kKpg59dDetected + report("RADIO.DAT", 96);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.unprivileged && (geteuid() != 0 || !unprivilegedUserExists())) continue;
+    const Kpg59dPair file;
+    put("RADIO.DAT", file.before);
+    chmod(folder.file("RADIO.DAT").c_str(), 0666);
+    TerminalOptions options;
+    options.outputFile = folder.file("report.txt");
+    options.noControllingTerminal = c.setsid;
+    options.unprivileged = c.unprivileged;
+    options.keys = {"RADIOX", "\x7f", ".DAT\r"};
+    const TerminalResult result = runInTerminal(folder.path, options);
+    EXPECT_EQ(result.exitStatus, 0);
+    TerminalScreen screen;
+    play(screen, result.output);
+    EXPECT_TRUE(screen.understood) << result.output;
+    EXPECT_EQ(joinedLines(screen), c.shown) << result.output;
+    EXPECT_TRUE(result.settingsRestored);
+    const sample::Bytes transcript = contents("report.txt");
+    EXPECT_EQ(std::string(transcript.begin(), transcript.end()), expected);
+    EXPECT_EQ(contents("RADIO.DAT"), file.after);
+  }
 }
 
 // A 5,000-character paste writes each character about once, not the whole

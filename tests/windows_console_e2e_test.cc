@@ -198,24 +198,33 @@ TEST_F(WindowsConsoleTest, ResizedBufferGetsTheLineDrawnAfresh) {
 // a console that can no longer be read (the launcher closes the tool's input
 // handle, and the key after that is the last one read) ends it as a
 // terminal's hang-up does. Neither takes the name typed so far, and every
-// way out but the closed handle leaves the input mode as it was.
+// way out but the closed handle leaves the input mode as the caller left it,
+// processed input off too, which the run turns on for itself.
 TEST_F(WindowsConsoleTest, OnlyEnterTakesTheNameAndTheInputModeIsPutBack) {
   struct Case {
     const char* what;
     std::string keys;
     int status;  // -1: the system's own, 0 under Wine 8, STATUS_CONTROL_C_EXIT on Windows
     bool converted;
+    std::string mode;  // the input mode the caller left; empty: the console's own
   };
+  // 0x1F6 and 0: processed input off, which the run turns on for itself.
   const Case cases[] = {
-      {"Enter", "A.DAT{ENTER}", 0, true},
-      {"Ctrl+C", "A.DAT{WAIT}{down 43 3 8}", -1, false},
-      {"console lost", "A.DA{LOSE}T", 129, false},
+      {"Enter", "A.DAT{ENTER}", 0, true, ""},
+      {"Ctrl+C", "A.DAT{WAIT}{down 43 3 8}", -1, false, ""},
+      {"console lost", "A.DA{LOSE}T", 129, false, ""},
+      {"Enter, processed input off", "A.DAT{ENTER}", 0, true, "1f6"},
+      {"Ctrl+C, processed input off", "A.DAT{WAIT}{down 43 3 8}", -1, false, "1f6"},
+      {"name given, no input mode at all", "", 0, true, "0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const Kpg59dPair file;
     put("A.DAT", file.before);
-    const auto result = inConsole(c.keys, {}, {"--input-mode"});
+    const std::string modeOption = c.mode.empty() ? "--input-mode" : "--input-mode=" + c.mode;
+    const auto result = inConsole(
+        c.keys, c.keys.empty() ? std::vector<std::string>{"A.DAT"} : std::vector<std::string>{},
+        {modeOption});
     if (c.status >= 0) {
       EXPECT_EQ(result.exitStatus, c.status) << result.output;
     }
@@ -225,6 +234,9 @@ TEST_F(WindowsConsoleTest, OnlyEnterTakesTheNameAndTheInputModeIsPutBack) {
     ASSERT_NE(at, std::string::npos) << result.output;
     std::string before, arrow, after;
     std::istringstream(result.output.substr(at + 11)) >> before >> arrow >> after;
+    if (!c.mode.empty()) {
+      EXPECT_EQ(before, c.mode);
+    }
     if (c.status != 129) {
       EXPECT_EQ(after, before) << result.output;
     }

@@ -107,6 +107,11 @@ int unusedStreamBytes(const InputContext& input) {
   return (input.pushedBack >= 0 ? 1 : 0) + (input.heldByte >= 0 ? 1 : 0);
 }
 
+TypedLineView typedLineView(OutputMode mode, bool echoApart) {
+  if (mode == OutputMode::Window) return TypedLineView::Output;
+  return echoApart ? TypedLineView::Apart : TypedLineView::OwnEcho;
+}
+
 TypedField promptAndReadField(std::string_view prompt) {
   InputContext input;
   TypedField typed;

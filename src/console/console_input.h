@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "console/console_output.h"
+
 enum class InputKind { Interactive, Redirected };
 
 inline constexpr int kEndOfInput = -1;
@@ -68,6 +70,18 @@ FieldFit fieldFit(InputContext& input);
 int unusedStreamBytes(const InputContext& input);
 
 TypedField promptAndReadField(std::string_view prompt);
+
+// Where the typed line shows.
+enum class TypedLineView {
+  Output,   // drawn on standard output, which is the console or terminal
+  Apart,    // drawn on the console or terminal itself, the output going elsewhere
+  OwnEcho,  // the terminal's or console's own line mode and echo: nothing to draw on
+};
+
+// The view for output in `mode`, where `echoApart` tells whether a console
+// or terminal other than the output could be opened to draw on. The line is
+// never typed blind.
+TypedLineView typedLineView(OutputMode mode, bool echoApart);
 
 // Platform operations, defined in console_input_posix.cc / _win32.cc.
 InputKind inputKind();

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Console input on POSIX systems: the redirected stream, and the typed line
 // read key by key in the terminal session of terminal_posix.h, fed to the key
-// decoder and drawn by line_drawing. With TERM=dumb the terminal keeps its
-// own line mode, echo and erase, and the line it gives goes through the key
-// table afterwards.
+// decoder and drawn by line_drawing. With TERM=dumb, or with the output
+// elsewhere and no way to write on the terminal, the terminal keeps its own
+// line mode, echo and erase, and the line it gives goes through the key table
+// afterwards.
 
 #include <poll.h>
 #include <unistd.h>
@@ -16,7 +17,6 @@
 #include "console/console_output.h"
 #include "console/key_decoder.h"
 #include "console/line_drawing.h"
-#include "console/line_editor.h"
 #include "console/terminal_posix.h"
 
 InputKind inputKind() {
@@ -53,18 +53,30 @@ void returnStandardInputBytes(int count) {
 
 static std::string promptText;
 
-// The typed line is drawn on a terminal other than the output: standard
-// output is redirected, and the terminal itself shows the prompt and line.
-static bool echoedApart() {
-  return outputMode() == OutputMode::Stream && echoDescriptor() >= 0 &&
-         echoDescriptor() != STDOUT_FILENO;
+static TypedLineView view() {
+  return typedLineView(outputMode(), echoDescriptor() >= 0 && echoDescriptor() != STDOUT_FILENO);
+}
+
+// The terminal's own line mode: TERM=dumb takes no escape sequence, and with
+// nothing to draw on its echo is the only one.
+static bool inLineMode() {
+  return terminalIsDumb() || view() == TypedLineView::OwnEcho;
+}
+
+// The prompt and the line are drawn on the output when that is the
+// terminal; a failure there is the output's.
+static void draw(std::string_view bytes) {
+  if (view() == TypedLineView::Output)
+    consoleWrite(bytes);
+  else if (view() == TypedLineView::Apart)
+    writeEcho(bytes);
 }
 
 void showPrompt(std::string_view prompt) {
   promptText = prompt;
-  if (!terminalIsDumb()) beginRawMode();
+  if (!inLineMode()) beginRawMode();
   printText(prompt);
-  if (echoedApart()) writeEcho(prompt);
+  if (view() == TypedLineView::Apart) writeEcho(prompt);
 }
 
 namespace {
@@ -73,7 +85,6 @@ struct Typing {
   LineEditor editor;
   LineDrawing drawing;
   std::size_t width = 0;  // the terminal's width when the drawing began
-  bool drawn = false;
 };
 }  // namespace
 
@@ -98,7 +109,7 @@ static std::string drawnAnew(Typing& typing, std::size_t width, bool erase) {
 // Continued in front after a stop: drawn anew, since the shell has written
 // to the screen in between.
 static void drawAgain(Typing& typing) {
-  if (typing.drawn) writeEcho(drawnAnew(typing, static_cast<std::size_t>(consoleWidth()), false));
+  draw(drawnAnew(typing, static_cast<std::size_t>(consoleWidth()), false));
 }
 
 // The decoder's byte source. The wait is where stops and SIGCONT are taken;
@@ -152,12 +163,10 @@ static void readKeys(Typing& typing) {
     if (key.action == KeyAction::HangUp) endBySignal(SIGHUP, kHangUpStatus);
     const EditOutcome outcome = applyKey(typing.editor, key, width);
     // One write per key.
-    if (typing.drawn) {
-      std::string out(outcome == EditOutcome::Beep ? 1 : 0, '\a');
-      out += width != typing.width ? drawnAnew(typing, width, true)
-                                   : drawLine(typing.drawing, typing.editor, width);
-      writeEcho(out);
-    }
+    std::string out(outcome == EditOutcome::Beep ? 1 : 0, '\a');
+    out += width != typing.width ? drawnAnew(typing, width, true)
+                                 : drawLine(typing.drawing, typing.editor, width);
+    draw(out);
     if (outcome == EditOutcome::Finished) return;
   }
 }
@@ -165,9 +174,8 @@ static void readKeys(Typing& typing) {
 EditedLine editConsoleLine() {
   Typing typing;
   bool echoDiffers = false;
-  typing.drawn = outputMode() == OutputMode::Window || echoedApart();
   typing.editor.utf8 = consoleIsUtf8();
-  if (terminalIsDumb()) {
+  if (inLineMode()) {
     const std::string echoed = readLineInLineMode();
     takeEditedLine(typing.editor, echoed);
     echoDiffers = typing.editor.line != echoed;
@@ -179,6 +187,6 @@ EditedLine editConsoleLine() {
   }
   // Output that is no terminal gets the finished line, as a transcript.
   if (outputMode() == OutputMode::Stream) consoleWrite(typing.editor.line);
-  if (echoedApart()) writeEcho("\r\n");
+  if (view() == TypedLineView::Apart) writeEcho("\r\n");
   return {typing.editor.line, echoDiffers};
 }

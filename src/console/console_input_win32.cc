@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Console input on Windows: key events from the console, turned into the
 // editor's keys by console_keys, and the typed line drawn where
-// line_drawing's drawOnConsole says. Processed input stays on, so Ctrl+C ends
+// line_drawing's drawOnConsole says; where it has nothing to be drawn on, the
+// console's own line mode and echo. Processed input stays on, so Ctrl+C ends
 // the process through the system's own handling; the input mode is put back
 // first (console_win32.h).
 
@@ -17,6 +18,7 @@
 #include "console/console_win32.h"
 #include "console/line_drawing.h"
 #include "console/line_editor.h"
+#include "console/windows_console.h"
 #include "unicode/unicode.h"
 
 InputKind inputKind() {
@@ -31,14 +33,17 @@ int readStandardInputByte(void*, int) {
   return byte;
 }
 
-std::string nameFromStream(std::string field) {
-  if (isUtf8(field)) return field;
-  const int size = static_cast<int>(field.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, field.data(), size, nullptr, 0);
+static std::u16string fromAnsiCodePage(std::string_view bytes) {
+  const int size = static_cast<int>(bytes.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
   if (length <= 0) return {};
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, field.data(), size, wide.data(), length);
-  return utf8Of(std::u16string(wide.begin(), wide.end()));
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), length);
+  return std::u16string(wide.begin(), wide.end());
+}
+
+std::string nameFromStream(std::string field) {
+  return nameFromBytes(std::move(field), fromAnsiCodePage);
 }
 
 void returnStandardInputBytes(int count) {
@@ -48,18 +53,15 @@ void returnStandardInputBytes(int count) {
 
 static std::string promptText;
 
-// The typed line is drawn on the console while the output goes elsewhere:
-// standard output is redirected, and the console itself shows the prompt and
-// the line.
-static bool echoedApart() {
-  return outputMode() == OutputMode::Stream && echoOutput() != INVALID_HANDLE_VALUE &&
-         echoOutput() != consoleOutput();
+static TypedLineView view() {
+  return typedLineView(outputMode(),
+                       echoOutput() != INVALID_HANDLE_VALUE && echoOutput() != consoleOutput());
 }
 
 void showPrompt(std::string_view prompt) {
   promptText = prompt;
   printText(prompt);
-  if (echoedApart()) writeToScreenBuffer(echoOutput(), prompt);
+  if (view() == TypedLineView::Apart) writeToScreenBuffer(echoOutput(), prompt);
 }
 
 // A typed character in UTF-8, as the tool holds every name: the console's
@@ -115,12 +117,39 @@ static void redraw(const LineEditor& editor, LineDrawing& drawing, COORD& size) 
   SetConsoleCursorPosition(echoOutput(), coordOf(plan.cursor));
 }
 
-EditedLine editConsoleLine() {
-  beginTypingMode();
+// Only Enter ends the line: a console that can no longer be read ends the
+// run as a terminal's hang-up does, and no half-typed name is taken.
+[[noreturn]] static void endAsHangUp() {
+  endTypingMode();
+  std::exit(kHangUpStatus);
+}
 
-  const bool drawn = outputMode() == OutputMode::Window || echoedApart();
+// The console's own line mode, which echoes and erases, gives the line once
+// Enter is pressed; it then goes through the key table.
+static std::string readLineInLineMode() {
+  std::u16string line;
+  for (;;) {
+    wchar_t unit = 0;
+    DWORD got = 0;
+    if (!ReadConsoleW(consoleInput(), &unit, 1, &got, nullptr) || got != 1) endAsHangUp();
+    if (unit == L'\n') break;
+    if (unit != L'\r') line += static_cast<char16_t>(unit);
+  }
+  return utf8Of(line);
+}
+
+EditedLine editConsoleLine() {
   LineEditor editor;
   editor.utf8 = consoleIsUtf8();
+  if (view() == TypedLineView::OwnEcho) {
+    beginTypingMode(true);
+    const std::string echoed = readLineInLineMode();
+    takeEditedLine(editor, echoed);
+    endTypingMode();
+    consoleWrite(editor.line);  // the output's transcript
+    return {editor.line, editor.line != echoed};
+  }
+  beginTypingMode(false);
   LineDrawing drawing;
   startDrawing(drawing, editor.utf8);
   COORD size = screenInfo(echoOutput()).dwSize;
@@ -129,12 +158,7 @@ EditedLine editConsoleLine() {
   for (bool finished = false; !finished;) {
     INPUT_RECORD record;
     DWORD got = 0;
-    if (!ReadConsoleInputW(consoleInput(), &record, 1, &got) || got != 1) {
-      // Only Enter ends the line: a console that can no longer be read ends
-      // the run as a terminal's hang-up does, and no half-typed name is taken.
-      endTypingMode();
-      std::exit(kHangUpStatus);
-    }
+    if (!ReadConsoleInputW(consoleInput(), &record, 1, &got) || got != 1) endAsHangUp();
     if (record.EventType != KEY_EVENT) continue;
     const EditKey key = editKeyOf(consoleKey(keys, consoleKeyEventOf(record.Event.KeyEvent)));
     // Up and Down step by the window's width, which is less than the
@@ -146,11 +170,11 @@ EditedLine editConsoleLine() {
       if (outcome == EditOutcome::Beep) Beep(1000, 250);
       finished = outcome == EditOutcome::Finished;
     }
-    if (drawn) redraw(editor, drawing, size);
+    redraw(editor, drawing, size);
   }
   endTypingMode();
   // Output that is no console gets the finished line, as a transcript.
   if (outputMode() == OutputMode::Stream) consoleWrite(editor.line);
-  if (echoedApart()) writeToScreenBuffer(echoOutput(), "\r\n");
+  if (view() == TypedLineView::Apart) writeToScreenBuffer(echoOutput(), "\r\n");
   return {editor.line};
 }

@@ -43,6 +43,10 @@ std::string visibleName(std::string_view name) {
   return shown;
 }
 
+bool charactersAreUtf8(std::string_view localeName, std::string_view codeset) {
+  return codeset == "UTF-8" || localeName == "C" || localeName == "POSIX";
+}
+
 OutputMode outputModeForSize(int columns, int rows) {
   if (columns == 0 && rows == 0) return OutputMode::Window;
   return columns > 1 && rows > 1 ? OutputMode::Window : OutputMode::Stream;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ConsoleOutput: every byte the tool shows goes through these calls, straight
 // to standard output with no buffering, so each text is on screen before the
-// run's next step. Lines end in CR LF everywhere. Nothing here reports a
-// failure: output that cannot be written is dropped.
+// run's next step. Lines end in CR LF everywhere. A write that fails drops
+// the rest of its text and is remembered; closeOutput tells it at the end.
 
 #pragma once
 
@@ -32,6 +32,12 @@ int consoleWidth();
 // Whether the console's characters are UTF-8 sequences.
 bool consoleIsUtf8();
 
+// Whether a console's bytes are taken as UTF-8: where its locale's character
+// set is UTF-8, and where the locale names none of its own (C, POSIX), since
+// a terminal there is most often UTF-8 and a valid sequence is rarely
+// anything else. A single-byte locale keeps one byte a character.
+bool charactersAreUtf8(std::string_view localeName, std::string_view codeset);
+
 // The cells one character (its whole bytes) takes on the console: 0 for a
 // mark that joins the character before it, 1, or 2 for a wide character.
 std::size_t consoleCellWidth(std::string_view character);
@@ -46,9 +52,13 @@ void printBlankLine();
 enum class AfterNumber { Nothing, LineEnd };
 // formatNumber's text of the value, then the line end if asked.
 void printNumber(float value, AfterNumber after);
-// Whether a write of the tool's own text failed: not a closed pipe, whose
-// reader has gone, but a full disk or a device that takes nothing.
-bool outputFailed();
+// The run's last use of the output: closes standard output and checks the
+// close, as a file system may report a failed write only then; on Windows it
+// also gives the console back the input mode it had when the run began.
+// False when a write of the tool's own text failed (not to a reader that has
+// gone, a closed pipe or socket, but a full disk or a device that takes
+// nothing) or the close did. Defined by the platform file.
+bool closeOutput();
 
 // One line on standard error, with the platform's line end.
 void printError(std::string_view line);

@@ -6,12 +6,12 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cwchar>
 #include <string_view>
 
 #include "console/console_output.h"
-#include "console/line_editor.h"
 #include "console/terminal_posix.h"
 
 static OutputMode decideOutputMode() {
@@ -61,11 +61,19 @@ std::size_t consoleCellWidth(std::string_view character) {
   return cells < 0 ? 1 : static_cast<std::size_t>(cells);
 }
 
+static bool failed = false;
+
 void consoleWrite(std::string_view bytes) {
-  writeToTerminal(bytes);
+  if (writeAll(STDOUT_FILENO, bytes) == WriteFailure::Failed) failed = true;
 }
 
 void clearScreen() {
   // Home first, then erase the whole display: the scroll-back stays as it was.
-  if (outputMode() == OutputMode::Window && !terminalIsDumb()) writeToTerminal("\x1b[H\x1b[2J");
+  if (outputMode() == OutputMode::Window && !terminalIsDumb()) consoleWrite("\x1b[H\x1b[2J");
+}
+
+bool closeOutput() {
+  // Linux closes the descriptor even when close is cut short by a signal.
+  const bool closed = close(STDOUT_FILENO) == 0 || errno == EINTR;
+  return closed && !failed;
 }

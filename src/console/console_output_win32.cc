@@ -7,22 +7,19 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
 
-#include "console/console_keys.h"
 #include "console/console_output.h"
 #include "console/console_win32.h"
+#include "console/windows_console.h"
 #include "unicode/unicode.h"
 
 static OutputMode decideOutputMode() {
   // The run's input mode is taken on here, at its first output, so that
-  // Ctrl+C ends it from the start.
-  DWORD inputMode = 0;
-  if (GetConsoleMode(consoleInput(), &inputMode))
-    SetConsoleMode(consoleInput(), runInputMode(inputMode));
+  // Ctrl+C ends it from the start; closeOutput puts the found one back.
+  takeRunInputMode();
 
   CONSOLE_SCREEN_BUFFER_INFO info;
   if (!GetConsoleScreenBufferInfo(consoleOutput(), &info)) return OutputMode::Stream;
@@ -63,45 +60,40 @@ std::size_t consoleCellWidth(std::string_view character) {
       WriteConsoleW(scratch, reinterpret_cast<const wchar_t*>(text.data()),
                     static_cast<DWORD>(text.size()), &put, nullptr) &&
       GetConsoleScreenBufferInfo(scratch, &info))
-    cells = info.dwCursorPosition.Y > 0 ? 2 : static_cast<std::size_t>(info.dwCursorPosition.X);
-  cells = std::min<std::size_t>(cells, 2);
+    cells = cellsOfCursorMove(info.dwCursorPosition.Y, info.dwCursorPosition.X);
   known.emplace(std::string(character), cells);
   return cells;
 }
 
 static bool failed = false;
 
-bool outputFailed() {
-  return failed;
-}
-
-// A pipe whose reader has gone (Windows says so in three ways, Wine in the
-// last), or no output at all, wants nothing more; anything else (a full
-// disk) is a failure.
-static void noteFailedWrite() {
-  switch (GetLastError()) {
-    case ERROR_NO_DATA:
-    case ERROR_BROKEN_PIPE:
-    case ERROR_PIPE_NOT_CONNECTED:
-    case ERROR_INVALID_HANDLE: return;
-    default: failed = true;
-  }
-}
-
-void consoleWrite(std::string_view bytes) {
-  if (outputMode() == OutputMode::Window) {
-    if (!writeToScreenBuffer(consoleOutput(), bytes)) noteFailedWrite();
-    return;
-  }
+static WriteFailure writeToFile(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD put = 0;
     const auto length = static_cast<DWORD>(bytes.size() > 65536 ? 65536 : bytes.size());
-    if (!WriteFile(consoleOutput(), bytes.data(), length, &put, nullptr) || put == 0) {
-      noteFailedWrite();
-      return;
-    }
+    const bool succeeded = WriteFile(file, bytes.data(), length, &put, nullptr);
+    const WriteFailure failure =
+        windowsWriteFailure(succeeded, put, succeeded ? 0 : GetLastError());
+    if (failure != WriteFailure::None) return failure;
     bytes.remove_prefix(put);
   }
+  return WriteFailure::None;
+}
+
+void consoleWrite(std::string_view bytes) {
+  const WriteFailure failure = outputMode() == OutputMode::Window
+                                   ? writeToScreenBuffer(consoleOutput(), bytes)
+                                   : writeToFile(consoleOutput(), bytes);
+  if (failure == WriteFailure::Failed) failed = true;
+}
+
+bool closeOutput() {
+  restoreInputMode();
+  const HANDLE output = consoleOutput();
+  // No output at all, or a handle that is no longer there, has nothing to close.
+  const bool closed = output == nullptr || output == INVALID_HANDLE_VALUE || CloseHandle(output) ||
+                      GetLastError() == ERROR_INVALID_HANDLE;
+  return closed && !failed;
 }
 
 void clearScreen() {

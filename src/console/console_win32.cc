@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Windows console's handles, screen state and typing mode.
+// The Windows console's handles, screen state and writes, and input modes.
 
 #include "console/console_win32.h"
 
 #include <string>
 
 #include "console/console_keys.h"
-#include "console/console_output.h"
+#include "console/windows_console.h"
 #include "unicode/unicode.h"
 
 static_assert(kProcessedInput == ENABLE_PROCESSED_INPUT && kLineInput == ENABLE_LINE_INPUT &&
               kEchoInput == ENABLE_ECHO_INPUT);
+static_assert(kErrorInvalidHandle == ERROR_INVALID_HANDLE &&
+              kErrorBrokenPipe == ERROR_BROKEN_PIPE && kErrorNoData == ERROR_NO_DATA &&
+              kErrorPipeNotConnected == ERROR_PIPE_NOT_CONNECTED);
 
 static constexpr WORD kLightGreyOnBlack = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_BLUE;
 
@@ -23,7 +26,8 @@ HANDLE consoleOutput() {
 }
 
 static HANDLE openEcho() {
-  if (outputMode() == OutputMode::Window) return consoleOutput();
+  DWORD mode = 0;
+  if (GetConsoleMode(consoleOutput(), &mode)) return consoleOutput();
   return CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                      nullptr, OPEN_EXISTING, 0, nullptr);
 }
@@ -44,45 +48,50 @@ CONSOLE_SCREEN_BUFFER_INFO screenInfo(HANDLE buffer) {
   return info;
 }
 
-// Older consoles refuse a write much over 26,000 characters, so the text goes
-// in pieces, none ending between the two halves of a character.
-static constexpr std::size_t kPieceLength = 8192;
-
-bool writeToScreenBuffer(HANDLE buffer, std::string_view bytes) {
+WriteFailure writeToScreenBuffer(HANDLE buffer, std::string_view bytes) {
   const std::u16string text = utf16Of(bytes);
   std::u16string_view rest = text;
   while (!rest.empty()) {
-    std::size_t length = rest.size();
-    if (length > kPieceLength) {
-      length = kPieceLength;
-      if (isHighSurrogate(rest[length - 1])) --length;
-    }
+    const std::size_t length = screenPieceLength(rest, kScreenPieceLength);
     DWORD put = 0;
     const auto* units = reinterpret_cast<const wchar_t*>(rest.data());
-    if (!WriteConsoleW(buffer, units, static_cast<DWORD>(length), &put, nullptr) || put == 0)
-      return false;
+    const bool succeeded = WriteConsoleW(buffer, units, static_cast<DWORD>(length), &put, nullptr);
+    const WriteFailure failure =
+        windowsWriteFailure(succeeded, put, succeeded ? 0 : GetLastError());
+    if (failure != WriteFailure::None) return failure;
     rest.remove_prefix(put);
   }
-  return true;
+  return WriteFailure::None;
 }
 
-static DWORD savedMode = 0;
+static DWORD foundMode = 0;
+static bool modeTaken = false;
 
-// Runs on a thread of its own while the main one waits for a key. FALSE
-// passes the event on, in the end to the system's handler, which ends the
-// process as it would have without this one.
+// Runs on a thread of its own. FALSE passes the event on, in the end to the
+// system's handler, which ends the process as it would have without this one.
 static BOOL WINAPI putModeBack(DWORD) {
-  SetConsoleMode(consoleInput(), savedMode);
+  restoreInputMode();
   return FALSE;
 }
 
-void beginTypingMode() {
-  GetConsoleMode(consoleInput(), &savedMode);
+void takeRunInputMode() {
+  if (modeTaken || !GetConsoleMode(consoleInput(), &foundMode)) return;
+  modeTaken = true;
   SetConsoleCtrlHandler(putModeBack, TRUE);
-  SetConsoleMode(consoleInput(), typingInputMode(savedMode));
+  SetConsoleMode(consoleInput(), runInputMode(foundMode));
+}
+
+void restoreInputMode() {
+  if (modeTaken) SetConsoleMode(consoleInput(), foundMode);
+}
+
+void beginTypingMode(bool ownEcho) {
+  takeRunInputMode();
+  const std::uint32_t mode =
+      ownEcho ? runInputMode(foundMode) | kLineInput | kEchoInput : typingInputMode(foundMode);
+  SetConsoleMode(consoleInput(), mode);
 }
 
 void endTypingMode() {
-  SetConsoleMode(consoleInput(), savedMode);
-  SetConsoleCtrlHandler(putModeBack, FALSE);
+  SetConsoleMode(consoleInput(), runInputMode(foundMode));
 }

@@ -148,7 +148,3 @@ void takeEditedLine(LineEditor& editor, std::string_view bytes) {
       applyKey(editor, EditKey{KeyAction::Insert, std::string(1, c)}, 0);
   }
 }
-
-bool charactersAreUtf8(std::string_view localeName, std::string_view codeset) {
-  return codeset == "UTF-8" || localeName == "C" || localeName == "POSIX";
-}

@@ -59,12 +59,6 @@ EditOutcome applyKey(LineEditor& editor, const EditKey& key, std::size_t width);
 // below 32 dropped, and an escape sequence (a cursor key) dropped whole.
 void takeEditedLine(LineEditor& editor, std::string_view bytes);
 
-// Whether a console's bytes are taken as UTF-8: where its locale's character
-// set is UTF-8, and where the locale names none of its own (C, POSIX), since
-// a terminal there is most often UTF-8 and a valid sequence is rarely
-// anything else. A single-byte locale keeps one byte a character.
-bool charactersAreUtf8(std::string_view localeName, std::string_view codeset);
-
 // The number of characters in the first `bytes` bytes of the line.
 std::size_t characterCount(const LineEditor& editor, std::size_t bytes);
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The terminal of the typed line on POSIX systems: its writes, and the
-// session in which the line is typed.
+// The terminal of the typed line on POSIX systems: the writes, the terminal
+// the line is drawn on, and the session in which it is typed.
 //
 // Raw mode is entered before the prompt is shown, so that no key typed after
 // it is taken by the terminal, and the saved settings are put back on every
@@ -34,14 +34,7 @@ bool terminalIsDumb() {
   return type && std::strcmp(type, "dumb") == 0;
 }
 
-static bool failed = false;
-
-bool outputFailed() {
-  return failed;
-}
-
-// Gives false when a write failed, other than to a reader that has gone.
-static bool writeAll(int descriptor, std::string_view bytes) {
+WriteFailure writeAll(int descriptor, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t put = write(descriptor, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
@@ -51,19 +44,17 @@ static bool writeAll(int descriptor, std::string_view bytes) {
       poll(&ready, 1, -1);
       continue;
     }
-    if (put <= 0) return errno == EPIPE;
+    const WriteFailure failure = posixWriteFailure(put, put < 0 ? errno : 0);
+    if (failure != WriteFailure::None) return failure;
     bytes.remove_prefix(static_cast<std::size_t>(put));
   }
-  return true;
-}
-
-void writeToTerminal(std::string_view bytes) {
-  if (!writeAll(STDOUT_FILENO, bytes)) failed = true;
+  return WriteFailure::None;
 }
 
 static int openEcho() {
   if (isatty(STDOUT_FILENO)) return STDOUT_FILENO;
-  return open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  const char* name = ttyname(STDIN_FILENO);
+  return name ? open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC) : -1;
 }
 
 int echoDescriptor() {
@@ -72,10 +63,7 @@ int echoDescriptor() {
 }
 
 void writeEcho(std::string_view bytes) {
-  if (echoDescriptor() == STDOUT_FILENO)
-    writeToTerminal(bytes);
-  else if (echoDescriptor() >= 0)
-    writeAll(echoDescriptor(), bytes);
+  if (echoDescriptor() >= 0) writeAll(echoDescriptor(), bytes);
 }
 
 static termios savedSettings;

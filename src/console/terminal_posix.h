@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the POSIX console files share, defined in terminal_posix.cc: the
-// terminal's own writes, and the session of the typed line: raw mode,
+// writes, the terminal the typed line is drawn on, and the session of the typed line: raw mode,
 // entered once and put back on every way out, the signal handlers that put
 // it back, and the resume after a stop. Nothing here is declared for Windows.
 
@@ -8,23 +8,26 @@
 
 #include <string_view>
 
+#include "console/write_failure.h"
+
 // TERM=dumb (an editor's shell buffer, some serial terminals) takes no
 // escape sequence at all.
 bool terminalIsDumb();
 
-// Writes the bytes to standard output as they are, cursor sequences
-// included, waiting for room where the output was left non-blocking. Drops
-// the rest when a write fails.
-void writeToTerminal(std::string_view bytes);
+// Writes the bytes to the descriptor as they are, cursor sequences
+// included, waiting for room where it was left non-blocking. Drops the rest
+// when a write fails, and gives what that failure was.
+WriteFailure writeAll(int descriptor, std::string_view bytes);
 
 // Where the typed line is drawn: standard output where that is a terminal;
-// otherwise the terminal itself (/dev/tty), opened once, so that the person
-// typing sees the prompt and the line while the output receives what it
-// always has. -1 when there is none.
+// otherwise the terminal that standard input is, opened once by its own name
+// (not /dev/tty, which a process with no controlling terminal cannot open),
+// so that the person typing sees the prompt and the line while the output
+// receives what it always has. -1 when it cannot be opened.
 int echoDescriptor();
 
-// Writes the bytes to the echo's terminal, as writeToTerminal does; a
-// failure there is not the output's.
+// Writes the bytes to the echo's terminal; a failure there is not the
+// output's.
 void writeEcho(std::string_view bytes);
 
 // Saves the terminal's settings, catches every catchable signal that would

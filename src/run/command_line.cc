@@ -4,6 +4,8 @@
 
 #include "run/command_line.h"
 
+#include <algorithm>
+
 #include "run/version.h"
 
 // Takes one option word; false for a word that is no option.
@@ -75,6 +77,22 @@ std::string_view programNameOption(std::string_view program) {
   if (sameWordInAnyCase(program, "hamshift-preview")) return "--dry-run";
   if (sameWordInAnyCase(program, "hamshift-backup")) return "--backup";
   return {};
+}
+
+std::vector<std::string> withExpandedNames(const std::vector<std::string>& typed,
+                                           const std::vector<std::string>& expanded,
+                                           bool slashOptions) {
+  const CommandLine line = parseCommandLine(typed, slashOptions);
+  if (line.request != CommandLineRequest::Conversion) return typed;
+  // No option word of a conversion holds a wildcard, so each expands to itself.
+  const auto options = static_cast<std::ptrdiff_t>(typed.size() - line.nameWords.size());
+  if (static_cast<std::ptrdiff_t>(expanded.size()) < options ||
+      !std::equal(typed.begin(), typed.begin() + options, expanded.begin()))
+    return typed;
+  std::vector<std::string> arguments(expanded.begin(), expanded.begin() + options);
+  if (options == 0 || arguments.back() != "--") arguments.emplace_back("--");
+  arguments.insert(arguments.end(), expanded.begin() + options, expanded.end());
+  return arguments;
 }
 
 static constexpr std::string_view kUsage[] = {

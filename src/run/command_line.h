@@ -33,6 +33,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments, bool sla
 // is left off.
 std::string_view programNameOption(std::string_view program);
 
+// For a system whose start-up code expands wildcards: the arguments with
+// the option words as typed, then "--" unless they end with it, then the
+// name's words from `expanded`, the same command line with its wildcards
+// expanded; so that a word an expansion gives (a file named -b) is never
+// taken as an option. `typed` itself where it asks for no conversion, or
+// where `expanded` does not begin with its option words.
+std::vector<std::string> withExpandedNames(const std::vector<std::string>& typed,
+                                           const std::vector<std::string>& expanded,
+                                           bool slashOptions);
+
 // The text a Help or Version request prints, its lines ended by `lineEnd`.
 std::string requestedText(CommandLineRequest request, std::string_view lineEnd);
 

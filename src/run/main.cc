@@ -16,7 +16,7 @@
 // The run's own status, unless the tool's text could not be written: the
 // user was then told nothing, which is a failure whatever the run did.
 static int finalStatus(int status) {
-  if (!outputFailed()) return status;
+  if (closeOutput()) return status;
   printError("hamshift: the output could not be written");
   return 1;
 }

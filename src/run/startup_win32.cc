@@ -42,13 +42,10 @@ static std::vector<std::string> splitCommandLine(bool expandWildcards) {
 }
 
 // The option words are taken as typed: expanded, /? would become the name of
-// any one-letter folder in the drive's root. Only a conversion's name words
-// are expanded; no other option word holds a wildcard.
+// any one-letter folder in the drive's root. Only the name's words are
+// expanded, and none of them is taken as an option.
 std::vector<std::string> commandLineArguments(int, char**) {
-  std::vector<std::string> typed = splitCommandLine(false);
-  if (parseCommandLine(typed, kSlashOptions).request != CommandLineRequest::Conversion)
-    return typed;
-  return splitCommandLine(true);
+  return withExpandedNames(splitCommandLine(false), splitCommandLine(true), kSlashOptions);
 }
 
 // The module's name, not the command line's first word: a caller may start

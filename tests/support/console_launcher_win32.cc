@@ -5,7 +5,7 @@
 // reached from the Linux side.
 //
 //   console_launcher [--buffer=COLUMNSxROWS] [--resize=COLUMNSxROWS] [--keys=KEYS]
-//                    [--hold=FILE] [--output=FILE] [--input-mode] TOOL [ARGUMENTS...]
+//                    [--hold=FILE] [--output=FILE] [--input-mode[=MODE]] TOOL [ARGUMENTS...]
 //
 // --buffer makes the window 80 by 25 and the screen buffer the size given.
 // --resize gives the screen buffer that size at {RESIZE} in KEYS, once the
@@ -14,7 +14,8 @@
 // program may. --output gives the tool FILE as its standard output, as a
 // redirection does; the console is still its input.
 // --input-mode adds a last line "input mode BEFORE -> AFTER": the console's
-// input mode, in hexadecimal, before and after the tool's run.
+// input mode, in hexadecimal, before and after the tool's run; with =MODE,
+// the console is given that mode (hexadecimal) first, as a caller may leave it.
 // At {WAIT} in KEYS the rest is typed once the tool has taken the keys
 // before it, as at {RESIZE}; at {LOSE} the tool's standard input handle is
 // closed then, so that its next read of the console fails, before the rest
@@ -48,6 +49,8 @@ struct Options {
   std::wstring output;       // a file for the tool's standard output; none: the console
   std::wstring commandLine;  // the tool and its arguments
   bool inputMode = false;    // report the input mode before and after
+  DWORD setMode = 0;         // with setModeGiven, the input mode the tool starts with
+  bool setModeGiven = false;
 };
 }  // namespace
 
@@ -100,6 +103,11 @@ static bool parse(const std::vector<std::wstring>& list, std::size_t from, Optio
       options.output = option.substr(9);
     } else if (option == L"--input-mode") {
       options.inputMode = true;
+    } else if (option.starts_with(L"--input-mode=")) {
+      unsigned long mode = 0;
+      if (swscanf(option.c_str() + 13, L"%lx", &mode) != 1) return false;
+      options.inputMode = options.setModeGiven = true;
+      options.setMode = mode;
     } else {
       return false;
     }
@@ -285,6 +293,7 @@ static int runInConsole(const Options& options) {
   // The Ctrl+C typed for the tool reaches every process of the console: the
   // launcher lives on to print the screen.
   SetConsoleCtrlHandler(liveOn, TRUE);
+  if (options.setModeGiven && !SetConsoleMode(input, options.setMode)) return kSetUpFailed;
   DWORD modeBefore = 0;
   GetConsoleMode(input, &modeBefore);
   if (!typeKeys(input, keys)) return kSetUpFailed;
@@ -330,7 +339,7 @@ int main() {
   if (!parse(list, inner ? 2 : 1, options)) {
     writeOut(
         "usage: console_launcher [--buffer=COLUMNSxROWS] [--resize=COLUMNSxROWS] [--keys=KEYS] "
-        "[--hold=FILE] [--output=FILE] [--input-mode] TOOL "
+        "[--hold=FILE] [--output=FILE] [--input-mode[=MODE]] TOOL "
         "[ARGUMENTS...]\n");
     return 2;
   }

@@ -39,6 +39,8 @@ inline const std::string kKpg59dDetected =
 inline const std::string kMoreThanOneName =
     "The line typed holds more than one name; a name with a comma goes in double quotes. No "
     "change was made.\r\n";
+inline const std::string kSeveralFiles =
+    "More than one file was given; hamshift converts one file a run. No change was made.\r\n";
 inline const std::string kNameTooLong =
     "The name typed is longer than 4096 characters. No change was made.\r\n";
 

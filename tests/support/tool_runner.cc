@@ -6,11 +6,13 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -202,6 +204,35 @@ static int inputFile(const std::string& input) {
   execTool(options.arguments, staged ? staged->path : program, options.startedBy);
 }
 
+// One end of a TCP connection on the loopback whose other end was closed
+// with a reset, as a reader that has gone away does: the first write to it
+// fails with ECONNRESET, the next ones with EPIPE. -1 when it cannot be made.
+static int resetSocket() {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  const int writer = socket(AF_INET, SOCK_STREAM, 0);
+  int reader = -1;
+  if (listener >= 0 && writer >= 0 &&
+      bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      listen(listener, 1) == 0 &&
+      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+      connect(writer, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+    reader = accept(listener, nullptr, nullptr);
+  if (listener >= 0) close(listener);
+  if (reader < 0) {
+    if (writer >= 0) close(writer);
+    return -1;
+  }
+  const linger reset{1, 0};
+  setsockopt(reader, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+  close(reader);
+  usleep(50000);  // the reset arrives
+  return writer;
+}
+
 RunResult runTool(const std::string& folder, const RunOptions& options) {
   RunResult result;
   const bool staged = options.unprivileged && geteuid() == 0;
@@ -213,9 +244,15 @@ RunResult runTool(const std::string& folder, const RunOptions& options) {
   if (errors >= 0) unlink(errorsPath);
   int outputPipe[2];
   if (input < 0 || errors < 0 || pipe(outputPipe) != 0) return result;
-  if (options.brokenOutputPipe) {
+  if (options.brokenOutputPipe || options.resetOutputSocket) {
     close(outputPipe[0]);
     outputPipe[0] = -1;
+  }
+  if (options.resetOutputSocket) {
+    const int socket = resetSocket();
+    if (socket < 0) return result;
+    dup2(socket, outputPipe[1]);
+    close(socket);
   }
 
   const pid_t child = fork();
@@ -247,7 +284,7 @@ RunResult runTool(const std::string& folder, const RunOptions& options) {
   if (outputPipe[0] >= 0) close(outputPipe[0]);
 
   int status = 0;
-  if (options.brokenOutputPipe) {
+  if (outputPipe[0] < 0) {
     // Nothing to read: wait for the exit, bounded by the same deadline.
     for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; ++waited) {
       if (waited >= options.timeoutSeconds * 100) {
@@ -278,7 +315,8 @@ static bool sameModes(const termios& a, const termios& b) {
 }
 
 // The child's side of a terminal run, after it has taken the terminal.
-[[noreturn]] static void startOnTerminal(const TerminalOptions& options) {
+[[noreturn]] static void startOnTerminal(const TerminalOptions& options,
+                                         const std::string& program) {
   for (const std::string& setting : options.environment) putenv(const_cast<char*>(setting.c_str()));
   if (options.nonBlocking) fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
   // A test run started in the background by a shell without job control has
@@ -290,7 +328,11 @@ static bool sameModes(const termios& a, const termios& b) {
   sigprocmask(SIG_BLOCK, &blocked, nullptr);
   if (!options.outputFile.empty())
     dup2(open(options.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-  if (!options.asJob) execTool(options.arguments);
+  if (options.unprivileged && geteuid() == 0 &&
+      (setgroups(0, nullptr) != 0 || setgid(unprivilegedGroup()) != 0 ||
+       setuid(unprivilegedUser()) != 0))
+    _exit(126);
+  if (!options.asJob) execTool(options.arguments, program);
   // As a job-control shell does: the tool's group is put in front, and this
   // process, its parent in the same session, keeps the group from being
   // orphaned. The tool's end is passed on as this process's own.
@@ -330,6 +372,8 @@ static bool sameModes(const termios& a, const termios& b) {
 
 TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& options) {
   TerminalResult result;
+  // Made here, not in the child.
+  const std::string tool = options.unprivileged && geteuid() == 0 ? stagedTool().path : toolPath;
   winsize size{options.rows, options.columns, 0, 0};
   int terminal = -1;
   int slave = -1;
@@ -345,8 +389,17 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
   }
   if (child == 0) {
     close(terminal);
-    if (login_tty(slave) != 0 || chdir(folder.c_str()) != 0) _exit(126);
-    startOnTerminal(options);
+    if (options.noControllingTerminal) {
+      // A session of its own, as setsid gives, with the terminal on its
+      // descriptors but never made its controlling one.
+      if (setsid() < 0 || dup2(slave, 0) < 0 || dup2(slave, 1) < 0 || dup2(slave, 2) < 0)
+        _exit(126);
+      close(slave);
+    } else if (login_tty(slave) != 0) {
+      _exit(126);
+    }
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    startOnTerminal(options, tool);
   }
   close(slave);
 

@@ -40,6 +40,7 @@ struct RunOptions {
   bool closeStandardOutput = false;  // descriptor 1 closed before the tool starts
   bool closeStandardError = false;
   bool brokenOutputPipe = false;         // output is a pipe whose reader has gone
+  bool resetOutputSocket = false;        // output is a socket whose reader closed it, reset
   bool outputToFullDevice = false;       // output is /dev/full, where every write fails
   bool unprivileged = false;             // run as the unprivileged user when root
   long fileSizeLimit = -1;               // RLIMIT_FSIZE in bytes, when >= 0
@@ -68,11 +69,13 @@ struct TerminalOptions {
   std::vector<std::string> environment;  // NAME=VALUE, added to the tool's
   int signalAfterKeys = 0;               // sent to the tool after the last keys
   int timeoutSeconds = 30;
-  std::string waitFor;              // the first keys wait until the output holds this text
-  bool hangUpAfterKeys = false;     // the terminal is closed after the last keys, as a window is
-  std::vector<int> blockedSignals;  // blocked when the tool starts
-  std::string outputFile;           // standard output goes to this file, not the terminal
-  bool nonBlocking = false;         // the terminal left in non-blocking mode
+  std::string waitFor;                 // the first keys wait until the output holds this text
+  bool hangUpAfterKeys = false;        // the terminal is closed after the last keys, as a window is
+  std::vector<int> blockedSignals;     // blocked when the tool starts
+  std::string outputFile;              // standard output goes to this file, not the terminal
+  bool noControllingTerminal = false;  // started as setsid starts it: the terminal is not its own
+  bool unprivileged = false;           // run as the unprivileged user when root
+  bool nonBlocking = false;            // the terminal left in non-blocking mode
   // Started as a shell starts a job: in a process group of its own, in front
   // on the terminal, so that a stop signal stops it.
   bool asJob = false;
