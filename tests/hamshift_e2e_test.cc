@@ -2,6 +2,7 @@
 // End to end: the built tool run on generated files in a fresh folder, with
 // its exact output, exit status and the file's bytes afterwards checked.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -370,49 +371,148 @@ TEST_F(E2eTest, DryRunListsEveryMoveAndWritesNothing) {
   EXPECT_EQ(entries(), std::vector<std::string>{"K44.DAT"});
 }
 
-// The copy is made before the first write and only then; one that is there
-// is never replaced, and the file is then left as it was.
+// The copy is made before the first write and only then, as cp -p makes
+// one: with the file's time, and on POSIX its mode, owner and group. A copy
+// that is there is never replaced: one of the same bytes serves, one of other
+// bytes sends the copy to the next free numbered name.
 TEST_F(E2eTest, BackupComesBeforeTheFirstWrite) {
   const Kpg59dPair file;
   const Bytes oldCopy{'o', 'l', 'd'};
   const std::string longName = std::string(251, 'L') + ".DAT";  // its .bak is too long a name
+  const auto copyLine = [](const std::string& copy) {
+    return "The file as it was is in " + copy + ".\r\n";
+  };
   struct Case {
     const char* what;
     std::string name;
     Bytes bytes;
-    const Bytes* copyBefore;  // a .bak there before the run
-    std::string lastLine;
+    std::vector<std::pair<std::string, Bytes>> there;  // files there before the run
+    std::string lastLines;
     int status;
     Bytes fileAfter;
-    const Bytes* copyAfter;  // none: no .bak afterwards
+    std::string copy;  // the new copy, holding the file as it was; "": none made
   };
+  std::vector<std::pair<std::string, Bytes>> allTaken;
+  for (int n = 1; n <= 99; ++n)
+    allTaken.emplace_back(n == 1 ? "R.DAT.bak" : "R.DAT." + std::to_string(n) + ".bak", oldCopy);
+  const std::string converted = report("R.DAT", 96);
   const Case cases[] = {
-      {"a copy, then the conversion", "R.DAT", file.before, nullptr, report("R.DAT", 96), 0,
-       file.after, &file.before},
-      {"nothing to change: no copy", "R.DAT", file.after, nullptr, report("R.DAT", 0), 0,
-       file.after, nullptr},
-      {"a copy there already", "R.DAT", file.before, &oldCopy,
-       "R.DAT.bak already exists; no change was made.\r\n", 1, file.before, &oldCopy},
-      {"a copy that cannot be made", longName, file.before, nullptr,
-       longName + ".bak could not be made; no change was made.\r\n", 1, file.before, nullptr},
+      {"a copy, then the conversion",
+       "R.DAT",
+       file.before,
+       {},
+       converted + copyLine("R.DAT.bak"),
+       0,
+       file.after,
+       "R.DAT.bak"},
+      {"nothing to change: no copy",
+       "R.DAT",
+       file.after,
+       {},
+       report("R.DAT", 0),
+       0,
+       file.after,
+       ""},
+      {"a copy of other bytes there: the next name",
+       "R.DAT",
+       file.before,
+       {{"R.DAT.bak", oldCopy}, {"R.DAT.3.bak", oldCopy}},
+       converted + copyLine("R.DAT.2.bak"),
+       0,
+       file.after,
+       "R.DAT.2.bak"},
+      {"a copy of the same bytes there serves",
+       "R.DAT",
+       file.before,
+       {{"R.DAT.bak", file.before}},
+       converted + copyLine("R.DAT.bak"),
+       0,
+       file.after,
+       ""},
+      {"every name taken", "R.DAT", file.before, allTaken,
+       "R.DAT.bak already exists; no change was made.\r\n", 1, file.before, ""},
+      {"a copy that cannot be made",
+       longName,
+       file.before,
+       {},
+       longName + ".bak could not be made; no change was made.\r\n",
+       1,
+       file.before,
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    put(c.name, c.bytes);
-    if (c.copyBefore) put(c.name + ".bak", *c.copyBefore);
+    const std::string path = put(c.name, c.bytes);
+    for (const auto& [name, bytes] : c.there) put(name, bytes);
+    // A day old, 0640, and on POSIX run as root another user's, as under sudo.
+    const timespec times[2] = {{1700000000, 0}, {1700000000, 500000000}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    chmod(path.c_str(), 0640);
+    const bool giveAway = !targetIsWindows() && geteuid() == 0;
+    if (giveAway) {
+      ASSERT_EQ(chown(path.c_str(), 12345, 23456), 0);
+    }
     const auto result = run({"-b", c.name});
     EXPECT_EQ(result.exitStatus, c.status);
-    EXPECT_TRUE(result.output.ends_with(c.lastLine)) << result.output.substr(kBanner.size());
+    EXPECT_TRUE(result.output.ends_with(c.lastLines)) << result.output.substr(kBanner.size());
     EXPECT_EQ(contents(c.name), c.fileAfter);
-    if (c.copyAfter) {
-      EXPECT_EQ(contents(c.name + ".bak"), *c.copyAfter);
-    } else {
-      EXPECT_NE(access(folder.file(c.name + ".bak").c_str(), F_OK), 0);
+    std::vector<std::string> expected{c.name};
+    for (const auto& [name, bytes] : c.there) {
+      EXPECT_EQ(contents(name), bytes) << name;
+      expected.push_back(name);
     }
-    std::error_code ignored;
-    std::filesystem::remove(folder.file(c.name), ignored);
-    std::filesystem::remove(folder.file(c.name + ".bak"), ignored);
+    if (!c.copy.empty()) {
+      expected.push_back(c.copy);
+      EXPECT_EQ(contents(c.copy), c.bytes);
+      struct stat copy {};
+      ASSERT_EQ(stat(folder.file(c.copy).c_str(), &copy), 0);
+      EXPECT_EQ(copy.st_mtim.tv_sec, times[1].tv_sec);
+      if (!targetIsWindows()) {
+        EXPECT_EQ(copy.st_mtim.tv_nsec, times[1].tv_nsec);
+        EXPECT_EQ(copy.st_mode & 07777, 0640U);
+      }
+      if (giveAway) {
+        EXPECT_EQ(copy.st_uid, 12345U);
+        EXPECT_EQ(copy.st_gid, 23456U);
+      }
+    }
+    std::vector<std::string> found = entries();
+    std::sort(found.begin(), found.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
+    for (const std::string& name : found) std::filesystem::remove(folder.file(name));
   }
+}
+
+// The copy reaches the disk before the file's first byte is written, and so
+// does its name: the folder is written out after the copy.
+TEST_F(E2eTest, BackupAndItsFolderEntryAreWrittenOutFirst) {
+  if (targetIsWindows()) GTEST_SKIP() << "Windows has no call to write out a folder";
+  if (access("/usr/bin/strace", X_OK) != 0) GTEST_SKIP() << "strace is not installed";
+  const Kpg59dPair file;
+  put("R.DAT", file.before);
+  RunOptions options;
+  const std::string trace = folder.path + "-trace";
+  options.startedBy = {
+      "/usr/bin/strace", "-y", "-e", "trace=fsync,fdatasync,pwrite64,unlink", "-o", trace};
+  const auto result = run({"-b", "R.DAT"}, options);
+  EXPECT_EQ(result.exitStatus, 0);
+  const Bytes traced = sample::readFile(trace);
+  const std::string calls(traced.begin(), traced.end());
+  std::filesystem::remove(trace);
+  const std::string real = std::filesystem::canonical(folder.path).string();
+  const std::size_t copySynced = calls.find("/R.DAT.bak>) = 0");
+  const std::size_t folderSynced = calls.find("fsync(", copySynced);
+  const std::size_t firstWrite = calls.find("pwrite64(");
+  const std::size_t firstFileWrite = calls.find(real + "/R.DAT>, ");
+  EXPECT_NE(copySynced, std::string::npos) << calls;
+  ASSERT_NE(folderSynced, std::string::npos) << calls;
+  const std::string folderLine =
+      calls.substr(folderSynced, calls.find('\n', folderSynced) - folderSynced);
+  EXPECT_NE(folderLine.find("<" + real + ">)"), std::string::npos) << calls;
+  EXPECT_TRUE(folderLine.ends_with(" = 0")) << calls;
+  EXPECT_LT(firstWrite, copySynced) << "the copy is written before it is synced";
+  EXPECT_LT(folderSynced, firstFileWrite) << calls;
 }
 
 // Windows's start-up code expands wildcards, and /? matches any one-letter

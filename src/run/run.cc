@@ -41,23 +41,21 @@ static RunOutcome outcomeOfOpen(OpenFailure failure) {
   return RunOutcome::CannotOpen;
 }
 
-// The file is closed before the outcome is printed, so that it tells what
-// reached the file. A failed read outranks what the profiles found, since
-// what they read may be wrong.
-static RunOutcome outcomeOfClose(CloseOutcome closed, ProfileVerdict verdict) {
-  if (closed == CloseOutcome::Unread) return RunOutcome::CouldNotBeRead;
-  switch (verdict) {
-    case ProfileVerdict::Converted:
-      if (closed == CloseOutcome::Refused) return RunOutcome::CannotBeWritten;
-      if (closed == CloseOutcome::Failed) return RunOutcome::PartlyWritten;
-      if (closed == CloseOutcome::BackupExists) return RunOutcome::BackupExists;
-      if (closed == CloseOutcome::BackupFailed) return RunOutcome::BackupFailed;
-      return RunOutcome::Converted;
-    case ProfileVerdict::NoLowBandDeck: return RunOutcome::NoLowBandDeck;
-    case ProfileVerdict::NotMine:
-    case ProfileVerdict::NotValid: break;
-  }
-  return RunOutcome::NotValid;
+// How the run ended, ranked in this one place once the file is closed, so
+// that it tells what reached the file. A read that failed before any write
+// outranks what the profiles found, since what they read may be wrong; then
+// what stopped the writes before the first, then what cut them short.
+static RunOutcome outcomeOfClosedFile(const DataFile& file, ProfileVerdict verdict) {
+  if (file.readFailed && !file.wroteAny) return RunOutcome::CouldNotBeRead;
+  if (verdict == ProfileVerdict::NoLowBandDeck) return RunOutcome::NoLowBandDeck;
+  if (verdict != ProfileVerdict::Converted) return RunOutcome::NotValid;
+  if (file.backup == BackupState::Remains) return RunOutcome::BackupRemains;
+  if (file.changedMeanwhile) return RunOutcome::ChangedMeanwhile;
+  if (file.backup == BackupState::Exists) return RunOutcome::BackupExists;
+  if (file.backup == BackupState::Failed) return RunOutcome::BackupFailed;
+  if (file.writesRefused) return RunOutcome::CannotBeWritten;
+  if (file.writeFailed || file.readFailed) return RunOutcome::PartlyWritten;
+  return RunOutcome::Converted;
 }
 
 // The name, the prompt's line, the gate, the file's detection and conversion.
@@ -74,13 +72,14 @@ static RunOutcome convertNamedFile(RunState& run, const RunOptions& options) {
   const bool opened = options.dryRun ? openForReading(run.dataFile, run.fileName)
                                      : openForUpdate(run.dataFile, run.fileName);
   if (!opened) return outcomeOfOpen(run.dataFile.openFailure);
-  if (options.backup) backUpBeforeWriting(run.dataFile, run.fileName + ".bak");
+  if (options.backup) backUpBeforeWriting(run.dataFile);
   run.conversion.dryRun = options.dryRun;
   run.signature = {readByte(run.dataFile, 4), readByte(run.dataFile, 5)};
   ProfileVerdict verdict = runKpg59dProfile(run.dataFile, run.signature, run.conversion);
   if (verdict == ProfileVerdict::NotMine)
     verdict = runKpg44dProfile(run.dataFile, run.signature, run.conversion);
-  return outcomeOfClose(closeFile(run.dataFile), verdict);
+  closeFile(run.dataFile);
+  return outcomeOfClosedFile(run.dataFile, verdict);
 }
 
 // The name and what became of its file.
@@ -111,7 +110,7 @@ static void printMoves(const Conversion& conversion) {
 }
 
 // The outcome's line; gives the exit status.
-static int printOutcome(const RunState& run, RunOutcome outcome) {
+static int printOutcomeLine(const RunState& run, RunOutcome outcome) {
   const bool dryRun = run.conversion.dryRun;
   if (dryRun && (outcome == RunOutcome::Converted || outcome == RunOutcome::NoLowBandDeck)) {
     printMoves(run.conversion);
@@ -145,12 +144,36 @@ static int printOutcome(const RunState& run, RunOutcome outcome) {
       return printNameAnd(run, " could not be read; no change was made.", 1);
     case RunOutcome::PartlyWritten:
       return printNameAnd(run, " could not be written completely; it may be partly updated.", 1);
+    case RunOutcome::ChangedMeanwhile:
+      return printNameAnd(
+          run, " was changed by another program during the run; it may be partly updated.", 1);
     case RunOutcome::BackupExists:
       return printNameAnd(run, ".bak already exists; no change was made.", 1);
     case RunOutcome::BackupFailed:
-      return printNameAnd(run, ".bak could not be made; no change was made.", 1);
+      printName(run.dataFile.backupName);
+      printLine(" could not be made; no change was made.");
+      return 1;
+    case RunOutcome::BackupRemains:
+      printName(run.dataFile.backupName);
+      printLine(" could not be made and part of it remains; no change was made.");
+      return 1;
   }
   return 1;
+}
+
+// The outcome's line and, where the file may have changed, the copy that
+// holds it as it was; gives the exit status.
+static int printOutcome(const RunState& run, RunOutcome outcome) {
+  const int status = printOutcomeLine(run, outcome);
+  const bool fileMayHaveChanged = outcome == RunOutcome::Converted ||
+                                  outcome == RunOutcome::PartlyWritten ||
+                                  outcome == RunOutcome::ChangedMeanwhile;
+  if (fileMayHaveChanged && run.dataFile.backup == BackupState::Made) {
+    printText("The file as it was is in ");
+    printName(run.dataFile.backupName);
+    printLine(".");
+  }
+  return status;
 }
 
 int runConversion(const std::string& commandLineTail, const RunOptions& options) {
