@@ -71,14 +71,14 @@ echo "== checksums and listings =="
 
 top=hamshift-$version-linux-x86_64
 expected=$(printf '%s\n' "$top/" "$top/bin/" "$top/bin/hamshift" "$top/share/" \
-  "$top/share/doc/" "$top/share/doc/hamshift/" "$top/share/doc/hamshift/LICENSE" \
-  "$top/share/doc/hamshift/README.md" \
+  "$top/share/doc/" "$top/share/doc/hamshift/" "$top/share/doc/hamshift/HACKING.md" \
+  "$top/share/doc/hamshift/LICENSE" "$top/share/doc/hamshift/README.md" \
   "$top/share/man/" "$top/share/man/man1/" "$top/share/man/man1/hamshift.1")
 diff <(tar -tzf "$release/$tarball") <(echo "$expected") || fail "$tarball lists otherwise"
 tar -tvzf "$release/$tarball" | awk '$2 != "0/0" { exit 1 }' || fail "$tarball: an owner is not 0/0"
 
 expected=$(printf '%s\n' ./ ./usr/ ./usr/bin/ ./usr/bin/hamshift ./usr/share/ ./usr/share/doc/ \
-  ./usr/share/doc/hamshift/ ./usr/share/doc/hamshift/README.md \
+  ./usr/share/doc/hamshift/ ./usr/share/doc/hamshift/HACKING.md ./usr/share/doc/hamshift/README.md \
   ./usr/share/doc/hamshift/changelog.gz ./usr/share/doc/hamshift/copyright \
   ./usr/share/man/ ./usr/share/man/man1/ ./usr/share/man/man1/hamshift.1.gz)
 diff <(dpkg-deb -c "$release/$deb" | awk '{ print $6 }') <(echo "$expected") ||

@@ -148,15 +148,60 @@ TEST_F(E2eTest, Kpg44dVerdicts) {
   }
 }
 
-TEST_F(E2eTest, NamesFailingTheGateEndSilently) {
+// Every name refused before a file is opened says why, and changes nothing;
+// a dry run says the same, without the banner.
+TEST_F(E2eTest, RefusedNamesSayWhy) {
   const Kpg59dPair file;
-  for (const std::string name : {"RADIO.TXT", "RADIO.DAT ", "AT", "RADIO.DA"}) {
+  for (const char* name : {"RADIO.DAT", "RADIO.TXT", "RADIO.DAT.bak", "ONE.DAT", "TWO.DAT"})
     put(name, file.before);
-    const auto result = run({name});
-    EXPECT_EQ(result.output, kBanner) << '"' << name << '"';
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(contents(name), file.before);
+  std::filesystem::create_directory(folder.file("FOLDER"));
+  const std::string notDat = " does not end in DAT; no change was made.\r\n";
+  const std::string optionAfter =
+      " does not end in DAT (options go before the name); no change was made.\r\n";
+  const std::string severalFiles =
+      "More than one file was given; hamshift converts one file a run. No change was made.\r\n";
+  struct Case {
+    std::vector<std::string> words;
+    std::string line;
+  };
+  const Case cases[] = {
+      {{"RADIO.TXT"}, "RADIO.TXT" + notDat},
+      {{"RADIO.DAT "}, "RADIO.DAT " + notDat},
+      {{"AT"}, "AT" + notDat},
+      {{"RADIO.DA"}, "RADIO.DA" + notDat},
+      {{"RADIO.DAT.bak"}, "RADIO.DAT.bak" + notDat},
+      {{"FOLDER"}, "FOLDER" + notDat},
+      {{"RADIO.DAT", "-b"}, "RADIO.DAT -b" + optionAfter},
+      {{"RADIO.DAT", "-n", "x"}, "RADIO.DAT -n x" + optionAfter},
+      {{"ONE.DAT", "TWO.DAT"}, severalFiles},
+      {{"ONE.DAT", "RADIO.DAT", "TWO.DAT"}, severalFiles},
+      {{"ONE.DAT", "THREE.DAT"}, notFound("ONE.DAT THREE.DAT")},
+      {{"ONE.DAT", "FOLDER", "TWO.DAT"}, notFound("ONE.DAT FOLDER TWO.DAT")},
+  };
+  for (const Case& c : cases) {
+    for (const bool dryRun : {false, true}) {
+      std::vector<std::string> arguments = c.words;
+      if (dryRun) arguments.insert(arguments.begin(), "-n");
+      SCOPED_TRACE(::testing::PrintToString(arguments));
+      const auto result = run(arguments);
+      EXPECT_EQ(result.output, (dryRun ? "" : kBanner) + c.line);
+      EXPECT_EQ(result.exitStatus, 1);
+      EXPECT_EQ(contents("RADIO.DAT"), file.before);
+      EXPECT_EQ(contents("ONE.DAT"), file.before);
+    }
   }
+  EXPECT_EQ(entries().size(), 6u);
+}
+
+// Where the joined name is a file, it is the one converted, whatever its
+// words name on their own.
+TEST_F(E2eTest, JoinedNameThatIsAFileWinsOverItsWords) {
+  const Kpg59dPair file;
+  for (const char* name : {"MY RADIO.DAT", "MY", "RADIO.DAT"}) put(name, file.before);
+  EXPECT_EQ(run({"MY", "RADIO.DAT"}).output,
+            kBanner + kKpg59dDetected + report("MY RADIO.DAT", 96));
+  EXPECT_EQ(contents("MY RADIO.DAT"), file.after);
+  EXPECT_EQ(contents("RADIO.DAT"), file.before);
 }
 
 TEST_F(E2eTest, AnyCaseOfDatWithoutADotPasses) {
@@ -165,14 +210,6 @@ TEST_F(E2eTest, AnyCaseOfDatWithoutADotPasses) {
     put(name, file.before);
     EXPECT_EQ(run({name}).output, kBanner + kKpg59dDetected + report(name, 96));
   }
-}
-
-TEST_F(E2eTest, ArgumentsAreJoinedIntoOneName) {
-  const Kpg59dPair file;
-  put("MY RADIO.DAT", file.before);
-  const auto result = run({"MY", "RADIO.DAT"});
-  EXPECT_EQ(result.output, kBanner + kKpg59dDetected + report("MY RADIO.DAT", 96));
-  EXPECT_EQ(contents("MY RADIO.DAT"), file.after);
 }
 
 TEST_F(E2eTest, OneArgumentKeepsItsBlanks) {
@@ -264,11 +301,12 @@ TEST_F(E2eTest, OptionsComeBeforeTheName) {
       {{"-n", "--help"}, usage, 0},
       {{"--version", "-h", "RADIO.DAT"}, usage, 0},
       {{"-bV", "RADIO.DAT"}, version, 0},
-      {{"/?"}, targetIsWindows() ? usage : kBanner, 0},  // a name that fails the gate on POSIX
+      {{"/?"}, targetIsWindows() ? usage : kBanner, targetIsWindows() ? 0 : 1},  // a name on POSIX
       {{"-x", "RADIO.DAT"}, "", 2},
       {{"-nx", "RADIO.DAT"}, "", 2},
       {{"--dry", "RADIO.DAT"}, "", 2},
       {{"-x", "--help"}, "", 2},
+      {{"-h", "-x"}, "", 2},
       {{"--help.DAT"}, "", 2},
   };
   for (const Case& c : cases) {
@@ -321,6 +359,10 @@ TEST_F(E2eTest, DryRunListsEveryMoveAndWritesNothing) {
   sample::setField(worst, sample::kV2Deck1Tests.firstLo + 8 * 15 + 4, 0x3A, 0x04);  // 43.A: hex
   Bytes other = sample::kpg59dFile();
   sample::setByte(other, 5, '8');
+  // One field of a record moves; the other, 144.0 MHz, shows its value alone.
+  Bytes oneField = sample::kpg59dFile();
+  sample::setField(oneField, sample::kKpg59dChannels.firstLo + 16 * 2, 0x40, 0x14);
+  sample::setField(oneField, sample::kKpg59dChannels.firstLo + 16 * 2 + 4, 0x09, 0x03);
   struct Case {
     const char* what;
     Bytes bytes;
@@ -333,17 +375,23 @@ TEST_F(E2eTest, DryRunListsEveryMoveAndWritesNothing) {
        worst,
        {"", "Detected saved file built with KPG44D Ver. 2software.",
         "Low band radio detected in Radio Deck Number 1", "",
-        "Table                    Record  Field        Now    After",
-        "channels                      1      1   42.50625 -> 52.50625",
-        "channels                      1      2   42.51250 -> 52.51250",
-        "test frequencies, deck 1      1      1   30.11250 -> 29.11250",
-        "test frequencies, deck 1     16      2   43.A1250 -> 53.A1250",
-        "352 field(s) would change; nothing was written."},
-       4 + 1 + 352 + 1,
+        "Table                    Record  Frequency 1, MHz       Frequency 2, MHz",
+        "channels                      1  42.50625 -> 52.50625   42.51250 -> 52.51250",
+        "test frequencies, deck 1      1  30.11250 -> 29.11250   30.11250 -> 29.11250",
+        "test frequencies, deck 1     16  30.11250 -> 29.11250   43.A1250 -> 53.A1250",
+        "K44.DAT: 352 field(s) in 176 record(s) would change; nothing was written."},
+       4 + 1 + 176 + 1,
+       0},
+      {"one field of a record",
+       oneField,
+       {"channels                      3  144.01250              30.91250 -> 29.91250",
+        "K44.DAT: 1 field(s) in 1 record(s) would change; nothing was written."},
+       1 + 1 + 1 + 1,
        0},
       {"no low-band deck",
        sample::kpg44dFile({{'2', '.'}, '7', sample::kFiller}),
-       {"No Low band radio configured.", "0 field(s) would change; nothing was written."},
+       {"No Low band radio configured.",
+        "K44.DAT: 0 field(s) in 0 record(s) would change; nothing was written."},
        5,
        0},
       {"not valid", other, {" This file is not a valid KPG59D/KPG44D file."}, 1, 1},

@@ -74,7 +74,8 @@ TEST_F(E2eTest, RedirectedInputThatGivesNoUsableName) {
        "\x1A"
        "CH.DAT\n",
        kBanner, 0},
-      {"a blank after the name", "CH.DAT \n", kBanner, 0},
+      {"a blank after the name", "CH.DAT \n",
+       kBanner + "CH.DAT  does not end in DAT; no change was made.\r\n", 1},
       {"a second name after a comma", "CH.DAT,2.DAT\n", kBanner + kMoreThanOneName, 1},
       {"a comma and a blank before it", "CH.DAT , 2.DAT\n", kBanner + kMoreThanOneName, 1},
       {"text after a closing quote", "\"CH.DAT\" 2.DAT\n", kBanner + kMoreThanOneName, 1},
@@ -154,8 +155,12 @@ class TerminalTest : public E2eTest {
     std::vector<std::string> expected = linesOf(kBanner);
     expected.push_back(kPrompt + (line.empty() ? name : line));
     expected.back().erase(expected.back().find_last_not_of(' ') + 1);
-    // A terminal in its own line mode echoes Enter, and the tool ends the line too.
-    if (mentions(options.environment, "TERM=dumb")) expected.emplace_back();
+    // A terminal in its own line mode echoes Enter, and the tool ends the line
+    // too; where its echo showed other than the name, the name follows.
+    if (mentions(options.environment, "TERM=dumb")) {
+      expected.emplace_back();
+      if (!line.empty()) expected.push_back("Name used: " + name);
+    }
     for (const std::string& after : linesOf(kKpg59dDetected + report(name, 96)))
       expected.push_back(after);
     expected.emplace_back();  // the cursor's row

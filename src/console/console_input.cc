@@ -118,9 +118,16 @@ TypedField promptAndReadField(std::string_view prompt) {
     return typed;
   }
   showPrompt(std::string(prompt) + "? ");
-  input.line = editConsoleLine();
+  const EditedLine edited = editConsoleLine();
+  input.line = edited.line;
   printBlankLine();
   typed.text = parseTextField(input);
   typed.fit = fieldFit(input);
+  // The screen shows what the terminal echoed; the run goes on with this.
+  if (edited.echoDiffers && typed.fit == FieldFit::Whole && !typed.text.empty()) {
+    printText("Name used: ");
+    printName(typed.text);
+    printBlankLine();
+  }
   return typed;
 }

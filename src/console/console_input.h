@@ -83,8 +83,16 @@ void returnStandardInputBytes(int count);
 // Writes the prompt's line, "? " included. A terminal is made ready for the typed
 // line first, so that no key typed once the prompt shows is taken by it.
 void showPrompt(std::string_view prompt);
+// The typed line, and whether the screen may show another: where the
+// terminal echoed the keys itself, the key table may have dropped or changed
+// some of what it showed (an arrow key's escape sequence, say).
+struct EditedLine {
+  std::string line;
+  bool echoDiffers = false;  // the terminal's own echo showed other bytes than `line`
+};
+
 // Reads a line from the console with echo and editing; the cursor is left
 // just after the text. Only Enter ends the line: Ctrl+C ends the process as
 // an interrupt, and a terminal or console that has gone ends it as a hang-up
 // (kHangUpStatus on Windows, which has no such signal).
-std::string editConsoleLine();
+EditedLine editConsoleLine();

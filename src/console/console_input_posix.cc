@@ -162,12 +162,15 @@ static void readKeys(Typing& typing) {
   }
 }
 
-std::string editConsoleLine() {
+EditedLine editConsoleLine() {
   Typing typing;
+  bool echoDiffers = false;
   typing.drawn = outputMode() == OutputMode::Window || echoedApart();
   typing.editor.utf8 = consoleIsUtf8();
   if (terminalIsDumb()) {
-    takeEditedLine(typing.editor, readLineInLineMode());
+    const std::string echoed = readLineInLineMode();
+    takeEditedLine(typing.editor, echoed);
+    echoDiffers = typing.editor.line != echoed;
   } else {
     if (!beginRawMode()) return {};
     startDrawing(typing, static_cast<std::size_t>(consoleWidth()));
@@ -177,5 +180,5 @@ std::string editConsoleLine() {
   // Output that is no terminal gets the finished line, as a transcript.
   if (outputMode() == OutputMode::Stream) consoleWrite(typing.editor.line);
   if (echoedApart()) writeEcho("\r\n");
-  return typing.editor.line;
+  return {typing.editor.line, echoDiffers};
 }

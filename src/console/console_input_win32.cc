@@ -115,7 +115,7 @@ static void redraw(const LineEditor& editor, LineDrawing& drawing, COORD& size) 
   SetConsoleCursorPosition(echoOutput(), coordOf(plan.cursor));
 }
 
-std::string editConsoleLine() {
+EditedLine editConsoleLine() {
   beginTypingMode();
 
   const bool drawn = outputMode() == OutputMode::Window || echoedApart();
@@ -152,5 +152,5 @@ std::string editConsoleLine() {
   // Output that is no console gets the finished line, as a transcript.
   if (outputMode() == OutputMode::Stream) consoleWrite(editor.line);
   if (echoedApart()) writeToScreenBuffer(echoOutput(), "\r\n");
-  return editor.line;
+  return {editor.line};
 }

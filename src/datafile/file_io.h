@@ -38,6 +38,10 @@ struct OpenedFile {
 // NotOpen, and why, when nothing was opened.
 OpenedFile openRegularFile(const std::string& name, bool readOnly = false);
 
+// Whether a regular file is there under the name, found without opening it.
+// False when nothing is there, or when it cannot be told.
+bool namesRegularFile(const std::string& name);
+
 // Makes `name` a new, empty file open for writing, readable by its owner
 // alone until copyAttributes gives it the original's. Gives kNoFileHandle
 // when it cannot, with `exists` set when something has that name already:

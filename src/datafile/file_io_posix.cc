@@ -29,6 +29,11 @@ static int openChecked(const char* path, int access, struct stat& status, int& e
   return descriptor;
 }
 
+bool namesRegularFile(const std::string& name) {
+  struct stat status {};
+  return stat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
 OpenedFile openRegularFile(const std::string& name, bool readOnly) {
   OpenedFile opened;
   // A device may act on being opened at all, so look before opening.

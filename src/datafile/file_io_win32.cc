@@ -54,6 +54,13 @@ static HANDLE openFile(const std::wstring& path, DWORD access) {
                      nullptr);
 }
 
+bool namesRegularFile(const std::string& name) {
+  const std::u16string wide = utf16Of(name);
+  if (wide.empty() || namesDevice(wide)) return false;
+  const DWORD attributes = GetFileAttributesW(systemPath(wide).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 OpenedFile openRegularFile(const std::string& name, bool readOnly) {
   OpenedFile opened;
   const std::u16string wide = utf16Of(name);

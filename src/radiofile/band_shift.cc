@@ -38,33 +38,34 @@ void convertRegion(DataFile& file, const TableRegion& region, ChangeCount& count
   }
 }
 
-void listMoves(DataFile& file, const TableRegion& region, std::vector<FieldMove>& moves) {
+int listMoves(DataFile& file, const TableRegion& region, std::vector<RecordMove>& moves) {
+  int fields = 0;
   for (std::int32_t i = 0; i <= region.lastIndex; ++i) {
-    for (const int field : {1, 2}) {
-      const std::int32_t p = region.stride * i + region.base + (field - 1) * 4;
-      FieldMove move{region.name, i + 1, field, {}, {}};
-      for (std::int32_t b = 0; b < 4; ++b) move.before[b] = readByte(file, p - 2 + b);
+    RecordMove move{region.name, i + 1, {}, {}, {}};
+    for (int f = 0; f < 2; ++f) {
+      const std::int32_t p = region.stride * i + region.base + f * 4;
+      for (std::int32_t b = 0; b < 4; ++b) move.before[f][b] = readByte(file, p - 2 + b);
+      move.after[f] = move.before[f];
       FrequencyPair shifted;
-      if (!shiftedPair({move.before[2], move.before[3]}, shifted)) continue;
-      move.after = move.before;
-      move.after[2] = shifted.lo;
-      move.after[3] = shifted.hi;
-      moves.push_back(move);
+      if (!shiftedPair({move.before[f][2], move.before[f][3]}, shifted)) continue;
+      move.after[f][2] = shifted.lo;
+      move.after[f][3] = shifted.hi;
+      move.moved[f] = true;
+      ++fields;
     }
+    if (move.moved[0] || move.moved[1]) moves.push_back(move);
   }
+  return fields;
 }
 
 void walkRegion(DataFile& file, const TableRegion& region, Conversion& conversion) {
-  if (!conversion.dryRun) {
+  if (conversion.dryRun)
+    conversion.count += listMoves(file, region, conversion.moves);
+  else
     convertRegion(file, region, conversion.count);
-    return;
-  }
-  const std::size_t listed = conversion.moves.size();
-  listMoves(file, region, conversion.moves);
-  conversion.count += static_cast<ChangeCount>(conversion.moves.size() - listed);
 }
 
-std::string frequencyText(const std::array<std::uint8_t, 4>& field) {
+std::string frequencyText(const FieldBytes& field) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text;
   // Most significant byte first: hundreds and tens, units and tenths, then

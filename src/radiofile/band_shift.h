@@ -42,25 +42,28 @@ struct TableRegion {
 // always runs to its end.
 void convertRegion(DataFile& file, const TableRegion& region, ChangeCount& count);
 
-// A field that a rule moves: its table, record (from 1) and field (1 or 2),
-// and its four bytes before and after, in file order (lowest digits first).
-struct FieldMove {
+// A record with a field that a rule moves: its table, record (from 1), and
+// the four bytes of each of its two fields before and after, in file order
+// (lowest digits first). A field no rule moves is the same after.
+using FieldBytes = std::array<std::uint8_t, 4>;
+struct RecordMove {
   const char* table = "";
   std::int32_t record = 0;
-  int field = 0;
-  std::array<std::uint8_t, 4> before{}, after{};
+  std::array<FieldBytes, 2> before{}, after{};
+  std::array<bool, 2> moved{};
 };
 
-// The fields of the region that a rule would move, in file order; nothing is
-// written. Each field is read whole, its two lower bytes too.
-void listMoves(DataFile& file, const TableRegion& region, std::vector<FieldMove>& moves);
+// The records of the region with a field that a rule would move, in file
+// order; nothing is written. Each field is read whole, its two lower bytes
+// too. Gives the number of fields that would move.
+int listMoves(DataFile& file, const TableRegion& region, std::vector<RecordMove>& moves);
 
 // What the profiles do to their tables: convert them, or in a dry run list
 // the moves and count them without writing.
 struct Conversion {
   ChangeCount count = 0;
   bool dryRun = false;
-  std::vector<FieldMove> moves;  // a dry run's
+  std::vector<RecordMove> moves;  // a dry run's
 };
 
 void walkRegion(DataFile& file, const TableRegion& region, Conversion& conversion);
@@ -68,4 +71,4 @@ void walkRegion(DataFile& file, const TableRegion& region, Conversion& conversio
 // A field's frequency in MHz with every digit it holds: "42.50625", the
 // hundreds digit only where it is not 0. A nibble above 9 shows as its hex
 // digit, as the rules take such fields too.
-std::string frequencyText(const std::array<std::uint8_t, 4>& field);
+std::string frequencyText(const FieldBytes& field);

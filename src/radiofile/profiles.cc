@@ -4,8 +4,6 @@
 
 #include "radiofile/profiles.h"
 
-#include "console/console_output.h"
-
 static constexpr Signature kKpg59dSignature{'5', '9'};
 static constexpr Signature kKpg44dSignature{'4', '4'};
 
@@ -29,10 +27,10 @@ static constexpr Kpg44dLayout kKpg44dLayouts[2] = {
     {{6211, 16, 159, kChannels}, {{16195, 8, 15, kDeck1Tests}, {15939, 8, 15, kDeck2Tests}}, 16169},
 };
 
-ProfileVerdict runKpg59dProfile(DataFile& file, const Signature& signature,
-                                Conversion& conversion) {
+ProfileVerdict runKpg59dProfile(DataFile& file, const Signature& signature, Conversion& conversion,
+                                Detection& detection) {
   if (signature != kKpg59dSignature) return ProfileVerdict::NotMine;
-  printLine("Detected saved file created with KPG59D for model TK-6110/TK190.");
+  detection.kind = FileKind::Kpg59d;
   walkRegion(file, kKpg59dChannels, conversion);
   walkRegion(file, kKpg59dTests, conversion);
   return ProfileVerdict::Converted;
@@ -58,33 +56,17 @@ static int radioDeck(DataFile& file, int version) {
   return deck;
 }
 
-ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature,
-                                Conversion& conversion) {
+ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature, Conversion& conversion,
+                                Detection& detection) {
   if (signature != kKpg44dSignature) return ProfileVerdict::NotMine;
   const std::uint8_t versionMark = readByte(file, 12);
   const int version = formatVersion(versionMark, readByte(file, 13));
   const int deck = radioDeck(file, version);
-  if (version != 0 && deck != 0) {
-    const Kpg44dLayout& layout = kKpg44dLayouts[version - 1];
-    walkRegion(file, layout.channels, conversion);
-    walkRegion(file, layout.deckTests[deck - 1], conversion);
-  }
-
-  printBlankLine();
-  if (version != 0) {
-    printText("Detected saved file built with KPG44D Ver.");
-    printNumber(static_cast<float>(version), AfterNumber::Nothing);
-    printLine("software.");
-  } else {
-    printLine("Not a supported Ver. of KPG44D software.");
-  }
-  if (deck == 0) {
-    printLine("No Low band radio configured.");
-  } else {
-    printText("Low band radio detected in Radio Deck Number");
-    printNumber(static_cast<float>(deck), AfterNumber::LineEnd);
-  }
-  printBlankLine();
+  detection = {FileKind::Kpg44d, version, deck};
   if (deck == 0) return ProfileVerdict::NoLowBandDeck;
-  return version == 0 ? ProfileVerdict::NotValid : ProfileVerdict::Converted;
+  if (version == 0) return ProfileVerdict::NotValid;
+  const Kpg44dLayout& layout = kKpg44dLayouts[version - 1];
+  walkRegion(file, layout.channels, conversion);
+  walkRegion(file, layout.deckTests[deck - 1], conversion);
+  return ProfileVerdict::Converted;
 }

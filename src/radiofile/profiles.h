@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The two file profiles. Each acts only on a file whose signature is its own:
-// "59" for KPG59D, "44" for KPG44D. A profile prints the detection lines,
-// converts the file's tables and tells what it found; the run driver then
-// closes the file and prints the outcome.
+// "59" for KPG59D, "44" for KPG44D. A profile converts the file's tables and
+// tells what it found; each face (the console tool, the page) shows that in
+// its own way, and the run driver closes the file.
 
 #pragma once
 
@@ -21,5 +21,17 @@ enum class ProfileVerdict {
   NotValid,       // a KPG44D file of no known version, yet with a low-band deck
 };
 
-ProfileVerdict runKpg59dProfile(DataFile& file, const Signature& signature, Conversion& conversion);
-ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature, Conversion& conversion);
+enum class FileKind { Unknown, Kpg59d, Kpg44d };
+
+// What a profile found in the header: for KPG44D the version (0 for one not
+// known) and the low-band deck (0 for none).
+struct Detection {
+  FileKind kind = FileKind::Unknown;
+  int version = 0;
+  int deck = 0;
+};
+
+ProfileVerdict runKpg59dProfile(DataFile& file, const Signature& signature, Conversion& conversion,
+                                Detection& detection);
+ProfileVerdict runKpg44dProfile(DataFile& file, const Signature& signature, Conversion& conversion,
+                                Detection& detection);

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   RunOptions options;
   options.dryRun = line.dryRun;
   options.backup = line.backup;
-  const int status = runConversion(commandLineTail(line.nameWords), options);
+  const int status = runConversion(line.nameWords, options);
   closingPause();
   return finalStatus(status);
 }

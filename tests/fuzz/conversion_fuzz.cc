@@ -86,7 +86,7 @@ bool ruleResult(std::uint8_t lo, std::uint8_t hi, std::uint8_t& newLo, std::uint
 
 std::string runTool() {
   require(ftruncate(outputFile, 0) == 0 && lseek(outputFile, 0, SEEK_SET) == 0);
-  const int status = runConversion(dataPath);
+  const int status = runConversion({dataPath});
   std::string output;
   char buffer[4096];
   ssize_t got;
