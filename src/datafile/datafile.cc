@@ -193,19 +193,33 @@ std::uint8_t readByte(DataFile& file, std::int32_t position) {
   return file.window[at];
 }
 
-// Whether the field's bytes are still `was` and the file still its length,
-// read right before a write; a failed read is noted and gives false.
-static bool stillAsRead(DataFile& file, std::int64_t offset, std::span<const std::uint8_t> was) {
-  std::array<std::uint8_t, 8> now{};
-  const auto length = static_cast<std::int64_t>(was.size());
-  const std::int64_t got = readAt(file.handle, now.data(), length, offset);
-  const std::int64_t size = got < 0 ? -1 : sizeOfOpenFile(file.handle);
-  if (got < 0 || size < 0) {
+// Whether the file is the length it had at the open; a failed look is a
+// failed read.
+static bool stillItsLength(DataFile& file) {
+  const std::int64_t size = sizeOfOpenFile(file.handle);
+  if (size < 0) {
     file.readFailed = true;
     return false;
   }
-  if (got == length && size == file.openedSize && std::equal(was.begin(), was.end(), now.begin()))
-    return true;
+  if (size == file.openedSize) return true;
+  file.changedMeanwhile = true;
+  return false;
+}
+
+// Whether the field's bytes are still `was`, read right before a write. A
+// file cut short before the field's end reads short, so no byte is ever
+// written past the end; its length is asked before the first write and
+// again before the close, which costs no call per field.
+static bool stillAsRead(DataFile& file, std::int64_t offset, std::span<const std::uint8_t> was) {
+  if (!file.wroteAny && !stillItsLength(file)) return false;
+  std::array<std::uint8_t, 8> now{};
+  const auto length = static_cast<std::int64_t>(was.size());
+  const std::int64_t got = readAt(file.handle, now.data(), length, offset);
+  if (got < 0) {
+    file.readFailed = true;
+    return false;
+  }
+  if (got == length && std::equal(was.begin(), was.end(), now.begin())) return true;
   file.changedMeanwhile = true;
   return false;
 }
@@ -259,6 +273,9 @@ bool closeFile(DataFile& file) {
     file.writeFailed = true;
     return false;
   }
+  // A file that grew or shrank while it was written was saved by another
+  // program meanwhile.
+  if (file.wroteAny && !file.changedMeanwhile && !file.readFailed) stillItsLength(file);
   // Until they are on the disk, the changed bytes can still be lost, to a
   // stick pulled out or a write error met later; a run that wrote nothing
   // needs no flush.

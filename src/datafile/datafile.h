@@ -90,9 +90,10 @@ std::uint8_t readByte(DataFile& file, std::int32_t position);
 // (as long, at most 8 bytes): only the bytes from the first to the last that
 // differ, at once and as one unit, so that if the file cannot take them all,
 // the ones it took are put back as they were. Right before the write the
-// field is read again and the file's length asked: where the field no longer
-// holds `was` or the file is not its length at the open, nothing is written,
-// then or later (noted in changedMeanwhile). Returns false when nothing was
+// field is read again, and before the first write the file's length asked:
+// where the field no longer holds `was` (or lies past the end) or the file
+// is not its length at the open, nothing is written, then or later (noted in
+// changedMeanwhile). Returns false when nothing was
 // written: also when the write failed (noted in writeFailed), the file is not
 // open or is open read-only (noted in writesRefused), a read has failed, or
 // the copy asked for is not made. A field that needs no change is true.
@@ -100,6 +101,7 @@ bool writeField(DataFile& file, std::int32_t position, std::span<const std::uint
                 std::span<const std::uint8_t> now);
 
 // Closes the file, its changes written out to the disk first; the DataFile is
-// NotOpen afterwards. Returns false, noted in writeFailed, when the flush or
+// NotOpen afterwards. A file written to that is no longer its length at the
+// open is noted in changedMeanwhile. Returns false, noted in writeFailed, when the flush or
 // the close failed, or when no file was open.
 bool closeFile(DataFile& file);
