@@ -9,6 +9,8 @@
 #include <array>
 #include <cassert>
 
+static constexpr std::int16_t kNotSeen = -1;
+
 static std::int64_t alignedStart(std::int64_t offset) {
   return offset - offset % kWindowSize;
 }
@@ -188,8 +190,9 @@ std::uint8_t readByte(DataFile& file, std::int32_t position) {
   }
   const std::int64_t at = offset - file.windowStart;
   if (at >= file.windowLength) return 0;
-  if (offset >= static_cast<std::int64_t>(file.seen.size())) file.seen.resize(offset + 1, -1);
-  file.seen[offset] = file.window[at];
+  const auto index = static_cast<std::size_t>(offset);
+  if (index >= file.seen.size()) file.seen.resize(index + 1, kNotSeen);
+  file.seen[index] = file.window[at];
   return file.window[at];
 }
 

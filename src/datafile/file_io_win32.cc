@@ -49,7 +49,7 @@ static_assert(kNamesNothingErrors[0] == ERROR_FILE_NOT_FOUND &&
 // program writes it during the run; open for reading, writers are let be.
 static HANDLE openFile(const std::wstring& path, DWORD access) {
   const DWORD sharing =
-      access & GENERIC_WRITE ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+      (access & GENERIC_WRITE) != 0 ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
   return CreateFileW(path.c_str(), access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                      nullptr);
 }

@@ -12,7 +12,7 @@
 // - HAMSHIFT_MEANWHILE=ACTION and HAMSHIFT_MEANWHILE_AFTER=N: right after the
 //   Nth write there, another program acts on the file written: "empty"
 //   empties it, "OFFSET HEX..." sets its bytes from that offset.
-// <unistd.h> and <fcntl.h> are left out, so that their own declarations of
+// <unistd.h>, <fcntl.h> and <cstdio> are left out, so that their own declarations of
 // the calls replaced here are not seen.
 
 #include <dlfcn.h>
@@ -20,11 +20,11 @@
 
 #include <cerrno>
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
+extern "C" int snprintf(char* buffer, size_t size, const char* format, ...);
 extern "C" ssize_t readlink(const char* path, char* buffer, size_t size);
 extern "C" char* getcwd(char* buffer, size_t size);
 extern "C" int ftruncate(int descriptor, off_t length);
@@ -40,9 +40,9 @@ static const char* faultFolder() {
   if (folder[0] == '\0') {
     const char* given = std::getenv("HAMSHIFT_FAULT_FOLDER");
     if (given != nullptr)
-      std::snprintf(folder, sizeof folder, "%s", given);
+      snprintf(folder, sizeof folder, "%s", given);
     else if (getcwd(folder, sizeof folder) == nullptr)
-      std::snprintf(folder, sizeof folder, "/nonexistent");
+      snprintf(folder, sizeof folder, "/nonexistent");
   }
   return folder;
 }
@@ -57,7 +57,7 @@ static bool inFolder(const char* path) {
 static bool descriptorInFolder(int descriptor) {
   char link[64];
   char path[4096];
-  std::snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
+  snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
   const ssize_t length = readlink(link, path, sizeof path - 1);
   if (length <= 0) return false;
   path[length] = '\0';
@@ -84,7 +84,7 @@ static bool failsNow(const char* kind) {
         next<int (*)(const char*, int, ...)>("open")(report, 01 | 0100 | 01000, 0644);
     if (descriptor >= 0) {
       char line[64];
-      const int length = std::snprintf(line, sizeof line, "%s %ld\n", kind, at);
+      const int length = snprintf(line, sizeof line, "%s %ld\n", kind, at);
       next<Write>("write")(descriptor, line, static_cast<size_t>(length));
       next<Close>("close")(descriptor);
     }
@@ -259,6 +259,8 @@ extern "C" int unlinkat(int folder, const char* path, int flags) {
   return next<int (*)(int, const char*, int)>("unlinkat")(folder, path, flags);
 }
 
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name): stdio.h names them __old,
+// __new
 extern "C" int rename(const char* from, const char* to) {
   if (pathFails("rename", to)) return -1;
   return next<int (*)(const char*, const char*)>("rename")(from, to);
