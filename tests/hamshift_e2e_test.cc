@@ -2,6 +2,7 @@
 // End to end: the built tool run on generated files in a fresh folder, with
 // its exact output, exit status and the file's bytes afterwards checked.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -370,6 +371,7 @@ TEST_F(E2eTest, ProgramNameGivesItsOption) {
   const Kpg59dPair file;
   const std::string preview =
       "R.DAT: 96 field(s) in 48 record(s) would change; nothing was written.\r\n";
+  const std::string copied = "The file as it was is in R.DAT.bak.\r\n";
   struct Case {
     std::string program;
     std::vector<std::string> arguments;
@@ -379,8 +381,8 @@ TEST_F(E2eTest, ProgramNameGivesItsOption) {
   };
   const Case cases[] = {
       {"hamshift-preview", {"R.DAT"}, preview, 0, false, false},
-      {"hamshift-backup", {"R.DAT"}, report("R.DAT", 96), 0, true, true},
-      {"HAMSHIFT-Backup", {"R.DAT"}, report("R.DAT", 96), 0, true, true},
+      {"hamshift-backup", {"R.DAT"}, report("R.DAT", 96) + copied, 0, true, true},
+      {"HAMSHIFT-Backup", {"R.DAT"}, report("R.DAT", 96) + copied, 0, true, true},
       {"hamshift-backup", {"-n", "R.DAT"}, preview, 0, false, false},
       {"hamshift-preview", {"--", "R.DAT"}, preview, 0, false, false},
       {"hamshift-previews", {"R.DAT"}, report("R.DAT", 96), 0, true, false},
@@ -477,49 +479,150 @@ TEST_F(E2eTest, DryRunListsEveryMoveAndWritesNothing) {
   EXPECT_EQ(entries(), std::vector<std::string>{"K44.DAT"});
 }
 
-// The copy is made before the first write and only then; one that is there
-// is never replaced, and the file is then left as it was.
+// The copy is made before the first write and only then, as cp -p makes
+// one: with the file's time, and on POSIX its mode, owner and group. A copy
+// that is there is never replaced: one of the same bytes serves, one of other
+// bytes sends the copy to the next free numbered name.
 TEST_F(E2eTest, BackupComesBeforeTheFirstWrite) {
   const Kpg59dPair file;
   const Bytes oldCopy{'o', 'l', 'd'};
   const std::string longName = std::string(251, 'L') + ".DAT";  // its .bak is too long a name
+  const auto copyLine = [](const std::string& copy) {
+    return "The file as it was is in " + copy + ".\r\n";
+  };
   struct Case {
     const char* what;
     std::string name;
     Bytes bytes;
-    const Bytes* copyBefore;  // a .bak there before the run
-    std::string lastLine;
+    std::vector<std::pair<std::string, Bytes>> there;  // files there before the run
+    std::string lastLines;
     int status;
     Bytes fileAfter;
-    const Bytes* copyAfter;  // none: no .bak afterwards
+    std::string copy;  // the new copy, holding the file as it was; "": none made
   };
+  std::vector<std::pair<std::string, Bytes>> allTaken;
+  for (int n = 1; n <= 99; ++n)
+    allTaken.emplace_back(n == 1 ? "R.DAT.bak" : "R.DAT." + std::to_string(n) + ".bak", oldCopy);
+  const std::string converted = report("R.DAT", 96);
   const Case cases[] = {
-      {"a copy, then the conversion", "R.DAT", file.before, nullptr, report("R.DAT", 96), 0,
-       file.after, &file.before},
-      {"nothing to change: no copy", "R.DAT", file.after, nullptr, report("R.DAT", 0), 0,
-       file.after, nullptr},
-      {"a copy there already", "R.DAT", file.before, &oldCopy,
-       "R.DAT.bak already exists; no change was made.\r\n", 1, file.before, &oldCopy},
-      {"a copy that cannot be made", longName, file.before, nullptr,
-       longName + ".bak could not be made; no change was made.\r\n", 1, file.before, nullptr},
+      {"a copy, then the conversion",
+       "R.DAT",
+       file.before,
+       {},
+       converted + copyLine("R.DAT.bak"),
+       0,
+       file.after,
+       "R.DAT.bak"},
+      {"nothing to change: no copy",
+       "R.DAT",
+       file.after,
+       {},
+       report("R.DAT", 0),
+       0,
+       file.after,
+       ""},
+      {"a copy of other bytes there: the next name",
+       "R.DAT",
+       file.before,
+       {{"R.DAT.bak", oldCopy}, {"R.DAT.3.bak", oldCopy}},
+       converted + copyLine("R.DAT.2.bak"),
+       0,
+       file.after,
+       "R.DAT.2.bak"},
+      {"a copy of the same bytes there serves",
+       "R.DAT",
+       file.before,
+       {{"R.DAT.bak", file.before}},
+       converted + copyLine("R.DAT.bak"),
+       0,
+       file.after,
+       ""},
+      {"every name taken", "R.DAT", file.before, allTaken,
+       "R.DAT.bak already exists; no change was made.\r\n", 1, file.before, ""},
+      {"a copy that cannot be made",
+       longName,
+       file.before,
+       {},
+       longName + ".bak could not be made; no change was made.\r\n",
+       1,
+       file.before,
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    put(c.name, c.bytes);
-    if (c.copyBefore) put(c.name + ".bak", *c.copyBefore);
+    const std::string path = put(c.name, c.bytes);
+    for (const auto& [name, bytes] : c.there) put(name, bytes);
+    // A day old, 0640, and on POSIX run as root another user's, as under sudo.
+    const timespec times[2] = {{1700000000, 0}, {1700000000, 500000000}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    chmod(path.c_str(), 0640);
+    const bool giveAway = !targetIsWindows() && geteuid() == 0;
+    if (giveAway) {
+      ASSERT_EQ(chown(path.c_str(), 12345, 23456), 0);
+    }
     const auto result = run({"-b", c.name});
     EXPECT_EQ(result.exitStatus, c.status);
-    EXPECT_TRUE(result.output.ends_with(c.lastLine)) << result.output.substr(kBanner.size());
+    EXPECT_TRUE(result.output.ends_with(c.lastLines)) << result.output.substr(kBanner.size());
     EXPECT_EQ(contents(c.name), c.fileAfter);
-    if (c.copyAfter) {
-      EXPECT_EQ(contents(c.name + ".bak"), *c.copyAfter);
-    } else {
-      EXPECT_NE(access(folder.file(c.name + ".bak").c_str(), F_OK), 0);
+    std::vector<std::string> expected{c.name};
+    for (const auto& [name, bytes] : c.there) {
+      EXPECT_EQ(contents(name), bytes) << name;
+      expected.push_back(name);
     }
-    std::error_code ignored;
-    std::filesystem::remove(folder.file(c.name), ignored);
-    std::filesystem::remove(folder.file(c.name + ".bak"), ignored);
+    if (!c.copy.empty()) {
+      expected.push_back(c.copy);
+      EXPECT_EQ(contents(c.copy), c.bytes);
+      struct stat copy {};
+      ASSERT_EQ(stat(folder.file(c.copy).c_str(), &copy), 0);
+      EXPECT_EQ(copy.st_mtim.tv_sec, times[1].tv_sec);
+      if (!targetIsWindows()) {
+        EXPECT_EQ(copy.st_mtim.tv_nsec, times[1].tv_nsec);
+        EXPECT_EQ(copy.st_mode & 07777, 0640U);
+      }
+      if (giveAway) {
+        EXPECT_EQ(copy.st_uid, 12345U);
+        EXPECT_EQ(copy.st_gid, 23456U);
+      }
+    }
+    std::vector<std::string> found = entries();
+    std::sort(found.begin(), found.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
+    for (const std::string& name : found) std::filesystem::remove(folder.file(name));
   }
+}
+
+// The copy reaches the disk before the file's first byte is written, and so
+// does its name: the folder is written out after the copy.
+TEST_F(E2eTest, BackupAndItsFolderEntryAreWrittenOutFirst) {
+  if (targetIsWindows()) GTEST_SKIP() << "Windows has no call to write out a folder";
+  if (access("/usr/bin/strace", X_OK) != 0) GTEST_SKIP() << "strace is not installed";
+  const Kpg59dPair file;
+  put("R.DAT", file.before);
+  RunOptions options;
+  const std::string trace = folder.path + "-trace";
+  // LeakSanitizer cannot run in a sanitizer build of the tool under strace.
+  options.environment = {"ASAN_OPTIONS=detect_leaks=0"};
+  options.startedBy = {
+      "/usr/bin/strace", "-y", "-e", "trace=fsync,fdatasync,pwrite64,unlink", "-o", trace};
+  const auto result = run({"-b", "R.DAT"}, options);
+  EXPECT_EQ(result.exitStatus, 0) << result.output << result.errors;
+  const Bytes traced = sample::readFile(trace);
+  const std::string calls(traced.begin(), traced.end());
+  std::filesystem::remove(trace);
+  const std::string real = std::filesystem::canonical(folder.path).string();
+  const std::size_t copySynced = calls.find("/R.DAT.bak>) = 0");
+  const std::size_t folderSynced = calls.find("fsync(", copySynced);
+  const std::size_t firstWrite = calls.find("pwrite64(");
+  const std::size_t firstFileWrite = calls.find(real + "/R.DAT>, ");
+  EXPECT_NE(copySynced, std::string::npos) << calls;
+  ASSERT_NE(folderSynced, std::string::npos) << calls;
+  const std::string folderLine =
+      calls.substr(folderSynced, calls.find('\n', folderSynced) - folderSynced);
+  EXPECT_NE(folderLine.find("<" + real + ">)"), std::string::npos) << calls;
+  EXPECT_TRUE(folderLine.ends_with(" = 0")) << calls;
+  EXPECT_LT(firstWrite, copySynced) << "the copy is written before it is synced";
+  EXPECT_LT(folderSynced, firstFileWrite) << calls;
 }
 
 // Windows's start-up code expands wildcards, and /? matches any one-letter
@@ -655,89 +758,248 @@ TEST_F(E2eTest, ReadOnlyFileWithNothingToChangeGetsTheUsualReport) {
   EXPECT_EQ(contents("RO.DAT"), before);
 }
 
-// Under a file-size limit every write at or past the limit fails, and with
-// reads failing past an offset no field there can be converted. Each field
-// must come out either as it was or fully converted, and the run must say so.
-TEST_F(E2eTest, FailedWritesAndReadsAreReportedAndNoFieldIsTorn) {
+// Whether every field of `tables` in `after` is either as in `before` or as
+// in `converted`, and every other byte as in `before`; the count converted.
+int fieldsWholeOrUntouched(const Bytes& before, const Bytes& converted, const Bytes& after,
+                           std::initializer_list<sample::Table> tables) {
+  if (after.size() != before.size()) {
+    ADD_FAILURE() << "the file's length is now " << after.size();
+    return -1;
+  }
+  Bytes masked = after;
+  int changed = 0;
+  for (const sample::Table& table : tables) {
+    for (const std::int32_t p : sample::fieldPositions(table)) {
+      const bool old = after[p - 1] == before[p - 1] && after[p] == before[p];
+      const bool shifted = after[p - 1] == converted[p - 1] && after[p] == converted[p];
+      EXPECT_TRUE(old || shifted) << "field at " << p;
+      if (shifted && !old) ++changed;
+      masked[p - 1] = before[p - 1];
+      masked[p] = before[p];
+    }
+  }
+  EXPECT_EQ(masked, before) << "bytes outside the fields changed";
+  return changed;
+}
+
+// Under a file-size limit every write at or past the limit fails, cut short
+// where it crosses it. Each field must come out either as it was or fully
+// converted, and the run must say so.
+TEST_F(E2eTest, WritesCutShortAreReportedAndNoFieldIsTorn) {
   const auto channels = sample::fieldPositions(sample::kV2Channels);
   const std::string partly =
       "BIG.DAT could not be written completely; it may be partly updated.\r\n";
-  const std::string unread = "BIG.DAT could not be read; no change was made.\r\n";
   struct Case {
     const char* what;
-    long limit;      // bytes written at most
-    long readsFrom;  // reads that reach this offset fail; -1: none
-    std::string lines;
-    bool syncFails = false;  // writing the file out to the disk fails
+    long limit;  // bytes written at most
   };
   const Case cases[] = {
-      {"limit inside the second window", 12000, -1, kpg44dLines(2, 1) + partly},
-      // the offset of the hi byte
-      {"limit between a field's lo and hi byte", channels[40], -1, kpg44dLines(2, 1) + partly},
-      {"limit before the first field", 100, -1, kpg44dLines(2, 1) + partly},
-      {"reads fail in the second window", 1L << 40, 8192, kpg44dLines(2, 1) + partly},
-      {"reads fail from the start", 1L << 40, 0, unread},
-      {"the written bytes cannot be made durable", 1L << 40, -1, kpg44dLines(2, 1) + partly, true},
+      {"limit inside the second window", 12000},
+      {"limit between a field's lo and hi byte", channels[40]},  // the offset of the hi byte
+      {"limit before the first field", 100},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    // The shim is a 64-bit Linux library: it reaches the Linux build, and the
-    // Windows one through the reads of the 64-bit Wine loader.
-    const bool shim = c.readsFrom >= 0 || c.syncFails;
-    if (shim && targetIsWindows() && !emulator().ends_with("wine64")) continue;
     Bytes before = sample::kpg44dFile({});
     sample::fillTable(before, sample::kV2Channels, 0x05, 0x03);
     sample::fillTable(before, sample::kV2Deck1Tests, 0x05, 0x03);
+    Bytes converted = before;
+    sample::fillTable(converted, sample::kV2Channels, 0x95, 0x02);
+    sample::fillTable(converted, sample::kV2Deck1Tests, 0x95, 0x02);
     put("BIG.DAT", before);
     e2e::RunOptions options;
-    if (c.readsFrom < 0) options.fileSizeLimit = c.limit;
-    if (shim)
-      options.environment = {"LD_PRELOAD=" FAULT_SHIM,
-                             c.syncFails
-                                 ? "HAMSHIFT_FAIL_SYNC=1"
-                                 : "HAMSHIFT_FAIL_READS_FROM=" + std::to_string(c.readsFrom)};
+    options.fileSizeLimit = c.limit;
     auto result = run({"BIG.DAT"}, options);
     // Now and then the Wine loader itself fails to start under a small
     // file-size limit (exit status 1, not a byte written); the tool has not
     // run then, so the run is made once more.
     if (targetIsWindows() && result.output.empty() && contents("BIG.DAT") == before)
       result = run({"BIG.DAT"}, options);
-    EXPECT_EQ(result.output, kBanner + c.lines);
+    EXPECT_EQ(result.output, kBanner + kpg44dLines(2, 1).append(partly));
     EXPECT_EQ(result.exitStatus, 1);
-
     const Bytes after = contents("BIG.DAT");
-    ASSERT_EQ(after.size(), before.size());
-    int converted = 0;
-    for (const sample::Table& table : {sample::kV2Channels, sample::kV2Deck1Tests}) {
-      for (const std::int32_t p : sample::fieldPositions(table)) {
-        const bool old = after[p - 1] == 0x05 && after[p] == 0x03;
-        const bool shifted = after[p - 1] == 0x95 && after[p] == 0x02;
-        EXPECT_TRUE(old || shifted) << "field at " << p;
-        if (shifted) {
-          ++converted;
-          EXPECT_LT(p, c.readsFrom >= 0 ? c.readsFrom : c.limit)
-              << "converted past the end at " << p;
+    const int changed = fieldsWholeOrUntouched(before, converted, after,
+                                               {sample::kV2Channels, sample::kV2Deck1Tests});
+    // Fields before the limit are converted, and none past it.
+    if (c.limit > 6300) {
+      EXPECT_GT(changed, 0);
+    }
+    for (std::size_t p = static_cast<std::size_t>(c.limit); p < after.size(); ++p)
+      ASSERT_EQ(after[p], before[p]) << "written past the limit at " << p + 1;
+  }
+}
+
+// Another program's change to the file during the run, made by the fault
+// library right after the tool's second write: a field the tool has yet to
+// write set to 44.0 MHz, or the whole file emptied. The tool writes nothing
+// more, makes no byte past the end, and says so.
+TEST_F(E2eTest, ChangeByAnotherProgramStopsTheWrites) {
+  if (targetIsWindows() && !emulator().ends_with("wine64"))
+    GTEST_SKIP() << "the fault library reaches only 64-bit Linux calls";
+  const Kpg59dPair file;
+  const auto fields = sample::fieldPositions(sample::kKpg59dChannels);
+  const std::string changed =
+      "R.DAT was changed by another program during the run; it may be partly updated.\r\n";
+  struct Case {
+    const char* what;
+    std::string action;
+    Bytes after;
+  };
+  Bytes fortyFour = file.before;
+  for (int f = 0; f < 2; ++f) sample::setField(fortyFour, fields[f], 0x25, 0x05);
+  sample::setField(fortyFour, fields[2], 0x40, 0x04);
+  const Case cases[] = {
+      {"a field set to 44.0 MHz", std::to_string(fields[2] - 1) + " 40 04", fortyFour},
+      {"the file emptied", "empty", Bytes{}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    put("R.DAT", file.before);
+    e2e::RunOptions options;
+    options.environment = {"LD_PRELOAD=" FAULT_SHIM, "HAMSHIFT_MEANWHILE=" + c.action,
+                           "HAMSHIFT_MEANWHILE_AFTER=2"};
+    const auto result = run({"R.DAT"}, options);
+    EXPECT_EQ(result.output, kBanner + std::string(kKpg59dDetected).append(changed));
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(contents("R.DAT"), c.after);
+  }
+}
+
+// Every I/O failure in turn: the Nth call of each kind on the folder's files
+// (the data file, the copy, the folder itself) fails, for N = 1, 2, ... until
+// a run meets no failure; on a KPG59D file and on the worst-case KPG44D file,
+// with and without a copy. Whatever fails, the run says one of its outcomes,
+// ends with status 0 exactly when it reports the file updated, leaves each
+// field as it was or fully converted, makes no file but the copy, and a copy
+// left holds the file as it was.
+TEST_F(E2eTest, EveryFailureInTurnLeavesTheFileWholeAndIsSaid) {
+  std::vector<std::string> kinds = {"open", "read", "write", "sync", "close", "unlink", "rename"};
+  if (targetIsWindows()) {
+    if (!emulator().ends_with("wine64"))
+      GTEST_SKIP() << "the fault library reaches only 64-bit Linux calls";
+    // The Wine server opens, closes and removes files; the program's own
+    // process reads, writes and syncs them.
+    kinds = {"read", "write", "sync"};
+  }
+  Bytes worst = sample::kpg44dFile({});
+  sample::fillTable(worst, sample::kV2Channels, 0x25, 0x04);
+  sample::fillTable(worst, sample::kV2Deck1Tests, 0x01, 0x03);
+  Bytes worstAfter = worst;
+  sample::fillTable(worstAfter, sample::kV2Channels, 0x25, 0x05);
+  sample::fillTable(worstAfter, sample::kV2Deck1Tests, 0x91, 0x02);
+  const Kpg59dPair kpg59d;
+  struct Sample {
+    const char* what;
+    Bytes before, after;
+    std::initializer_list<sample::Table> tables;
+    std::string detected;
+    int changes;
+  };
+  const Sample samples[] = {
+      {"KPG59D",
+       kpg59d.before,
+       kpg59d.after,
+       {sample::kKpg59dChannels, sample::kKpg59dTests},
+       kKpg59dDetected,
+       96},
+      {"worst-case KPG44D",
+       worst,
+       worstAfter,
+       {sample::kV2Channels, sample::kV2Deck1Tests},
+       kpg44dLines(2, 1),
+       352},
+  };
+  const std::string copyLine = "The file as it was is in R.DAT.bak.\r\n";
+  const std::vector<std::string> failures = {
+      "R.DAT could not be written completely; it may be partly updated.\r\n",
+      "R.DAT could not be read; no change was made.\r\n",
+      "R.DAT cannot be written; no change was made.\r\n",
+      "R.DAT cannot be opened; no change was made.\r\n",
+      "R.DAT.bak could not be made; no change was made.\r\n",
+      "R.DAT.bak could not be made and part of it remains; no change was made.\r\n",
+  };
+  const std::string report = folder.path + "-fault";
+  long runs = 0, faults = 0;
+  for (const Sample& s : samples) {
+    for (const bool backup : {false, true}) {
+      for (const std::string& kind : kinds) {
+        for (long n = 1;; ++n) {
+          SCOPED_TRACE(std::string(s.what) + (backup ? " -b, " : ", ") + kind + " " +
+                       std::to_string(n));
+          for (const std::string& name : entries()) std::filesystem::remove(folder.file(name));
+          std::filesystem::remove(report);
+          put("R.DAT", s.before);
+          e2e::RunOptions options;
+          options.environment = {"LD_PRELOAD=" FAULT_SHIM, "HAMSHIFT_FAULT_CALL=" + kind,
+                                 "HAMSHIFT_FAULT_AT=" + std::to_string(n),
+                                 "HAMSHIFT_FAULT_REPORT=" + report};
+          std::vector<std::string> arguments{"R.DAT"};
+          if (backup) arguments.insert(arguments.begin(), "-b");
+          const auto result = run(arguments, options);
+          ++runs;
+          const bool faulted = std::filesystem::exists(report);
+          faults += faulted ? 1 : 0;
+
+          const std::string updated = e2e::report("R.DAT", s.changes);
+          const bool saysUpdated = result.output.find(" has been updated.") != std::string::npos;
+          EXPECT_EQ(result.exitStatus == 0, saysUpdated) << result.output;
+          std::string said = result.output;
+          ASSERT_TRUE(said.starts_with(kBanner)) << said;
+          said.erase(0, kBanner.size());
+          if (said.starts_with(s.detected)) said.erase(0, s.detected.size());
+          const bool copied = said.ends_with(copyLine);
+          if (copied) said.erase(said.size() - copyLine.size());
+          const bool known = said == updated ||
+                             std::find(failures.begin(), failures.end(), said) != failures.end();
+          EXPECT_TRUE(known) << result.output;
+
+          const Bytes after = contents("R.DAT");
+          fieldsWholeOrUntouched(s.before, s.after, after, s.tables);
+          if (saysUpdated) {
+            EXPECT_EQ(after, s.after);
+          }
+          if (said.find("no change was made") != std::string::npos) {
+            EXPECT_EQ(after, s.before);
+          }
+          std::vector<std::string> found = entries();
+          const bool hasCopy = std::find(found.begin(), found.end(), "R.DAT.bak") != found.end();
+          EXPECT_EQ(found.size(), hasCopy ? 2U : 1U) << "a file made beside the copy";
+          if (hasCopy) {
+            EXPECT_TRUE(backup);
+            EXPECT_EQ(contents("R.DAT.bak"), s.before);
+          }
+          EXPECT_EQ(copied, hasCopy && (saysUpdated || said == failures[0]));
+          if (!faulted) break;
         }
       }
     }
-    // Outside the fields nothing changes.
-    Bytes masked = after;
-    for (const sample::Table& table : {sample::kV2Channels, sample::kV2Deck1Tests}) {
-      for (const std::int32_t p : sample::fieldPositions(table)) {
-        masked[p - 1] = before[p - 1];
-        masked[p] = before[p];
-      }
-    }
-    EXPECT_EQ(masked, before);
-    // Fields before the failure are converted; none when nothing was read.
-    const long end = c.readsFrom >= 0 ? c.readsFrom : c.limit;
-    if (end > 6300) {
-      EXPECT_GT(converted, 0);
-    }
-    if (c.lines == unread) {
-      EXPECT_EQ(after, before);
-    }
   }
+  std::filesystem::remove(report);
+  std::printf("%ld runs, %ld of them with a failure injected\n", runs, faults);
+  EXPECT_GT(faults, 0);
+  EXPECT_EQ(runs, faults + 2L * 2 * static_cast<long>(kinds.size()));
+}
+
+// A copy that cannot be made whole, here under a file-size limit, nor then
+// removed: the run says so, and the file is left as it was.
+TEST_F(E2eTest, HalfMadeCopyThatCannotBeRemovedIsSaid) {
+  if (targetIsWindows())
+    GTEST_SKIP() << "the Wine server removes files, out of the fault library's reach";
+  const Kpg59dPair file;
+  put("R.DAT", file.before);
+  e2e::RunOptions options;
+  options.fileSizeLimit = 10000;
+  options.environment = {"LD_PRELOAD=" FAULT_SHIM, "HAMSHIFT_FAULT_CALL=unlink",
+                         "HAMSHIFT_FAULT_AT=1"};
+  const auto result = run({"-b", "R.DAT"}, options);
+  EXPECT_EQ(result.output,
+            kBanner + kKpg59dDetected +
+                "R.DAT.bak could not be made and part of it remains; no change was made.\r\n");
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(contents("R.DAT"), file.before);
+  const Bytes part = contents("R.DAT.bak");
+  EXPECT_LT(part.size(), file.before.size());
+  EXPECT_TRUE(std::equal(part.begin(), part.end(), file.before.begin()));
 }
 
 // Output that cannot be written is said on standard error and fails the run,

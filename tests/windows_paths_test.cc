@@ -117,4 +117,24 @@ TEST(WindowsPathsTest, OpenErrorsTellNothingFromWithheld) {
   for (const Case& c : cases) EXPECT_EQ(openFailureOfError(c.error), c.failure) << c.error;
 }
 
+// Only a name taken sends the copy to the next name; any other failure to
+// create it stops the run.
+TEST(WindowsPathsTest, CreateErrorsTellATakenName) {
+  struct Case {
+    std::uint32_t error;
+    bool exists;
+  };
+  const Case cases[] = {
+      {80, true},    // ERROR_FILE_EXISTS
+      {183, true},   // ERROR_ALREADY_EXISTS
+      {5, false},    // ERROR_ACCESS_DENIED: a folder there, or no right to create
+      {3, false},    // ERROR_PATH_NOT_FOUND
+      {32, false},   // ERROR_SHARING_VIOLATION
+      {112, false},  // ERROR_DISK_FULL
+      {206, false},  // ERROR_FILENAME_EXCED_RANGE
+      {0, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(errorMeansExists(c.error), c.exists) << c.error;
+}
+
 }  // namespace

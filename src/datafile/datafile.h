@@ -23,15 +23,21 @@ inline constexpr std::int64_t kWindowSize = 8192;
 enum class BackupState {
   NotAsked,
   Pending,  // asked for; made before the first write
-  Made,
-  Exists,  // something had the copy's name: nothing is written
-  Failed,  // the copy could not be made whole: nothing is written
+  Made,     // a new copy, or a copy of the same bytes that was there
+  Exists,   // every copy's name was taken by other bytes: nothing is written
+  Failed,   // the copy could not be made whole and was removed: nothing is written
+  Remains,  // the copy could not be made, nor removed: nothing is written
 };
+
+// The copies' names, tried in turn: NAME.bak, then NAME.2.bak to NAME.99.bak.
+inline constexpr int kBackupNames = 99;
+std::string backupNameOf(const std::string& name, int number);
 
 struct DataFile {
   DataFileState state = DataFileState::NotOpen;
   FileHandle handle = kNoFileHandle;
-  std::int64_t size = 0;  // the file's length as this run sees it
+  std::int64_t size = 0;        // the file's length as this run sees it
+  std::int64_t openedSize = 0;  // its length at the open, which a write demands still
 
   // The cached window: window[0] is the byte at offset windowStart. Bytes at
   // windowLength and past lie beyond the end of the file and read as 0.
@@ -39,25 +45,21 @@ struct DataFile {
   std::int64_t windowStart = -1;  // -1: nothing cached
   std::int64_t windowLength = 0;
 
+  // Each byte the run read from the file, by offset, as it read it; -1 where
+  // none was read. The copy is held to them.
+  std::vector<std::int16_t> seen;
+
   OpenFailure openFailure = OpenFailure::None;  // why openForUpdate opened nothing
 
   // The copy made before the first write, when one is asked for.
-  std::string backupName;
+  std::string name;
+  std::string backupName;  // the copy's, once one is made or tried
   BackupState backup = BackupState::NotAsked;
-  bool readFailed = false;     // a read failed: every later read gives 0, no write is made
-  bool wroteAny = false;       // some byte reached the file
-  bool writeFailed = false;    // a write or the close failed
-  bool writesRefused = false;  // a write was asked of a file open read-only
-};
-
-// How the run's writes went, as closeFile tells it.
-enum class CloseOutcome {
-  Written,  // every byte written reached the file (none may have been asked for)
-  Refused,  // the file was open read-only and a write was asked of it
-  Unread,   // a read failed before any byte was written, and none was after it
-  Failed,   // a write or the close failed, or a read after bytes were written; or no file was open
-  BackupExists,  // the copy's name was taken: nothing was written
-  BackupFailed,  // the copy could not be made: nothing was written
+  bool readFailed = false;        // a read failed: every later read gives 0, no write is made
+  bool changedMeanwhile = false;  // another program changed what the run read: no write is made
+  bool wroteAny = false;          // some byte reached the file
+  bool writeFailed = false;       // a write, the flush or the close failed
+  bool writesRefused = false;     // a write was asked of a file open read-only
 };
 
 // Opens the named file for update. A missing name, or one naming anything but
@@ -67,30 +69,39 @@ enum class CloseOutcome {
 // saying why; or when it was open already.
 bool openForUpdate(DataFile& file, const std::string& name);
 
-// The same, for reading alone: a dry run never writes.
+// Opens the named file ReadOnly whether or not it could be written, with the
+// same refusals and failures as openForUpdate; a write asked of it is
+// refused (writesRefused).
 bool openForReading(DataFile& file, const std::string& name);
 
-// Asks for a copy of the whole file under `backupName`, made, written out to
-// the disk and closed before the first byte is written. When the name is
-// taken or the copy fails (and is removed), no byte is written at all.
-void backUpBeforeWriting(DataFile& file, const std::string& backupName);
+// Asks for a copy of the whole file, made before the first write to the
+// first of the copies' names that is free or holds the file's bytes already.
+// A copy is written out to the disk with its folder entry, and checked
+// against what the run read. When every name holds other bytes, or the copy
+// fails (and is removed, or cannot be), no byte is written at all.
+void backUpBeforeWriting(DataFile& file);
 
 // The byte at a position, 0-255. Yields 0 at or past the end of the file, for
 // a position below 1, when the file is not open, and when the read fails
 // (noted in readFailed, after which the file is read no more).
 std::uint8_t readByte(DataFile& file, std::int32_t position);
 
-// Writes bytes at consecutive positions from `position`, at once and as one
-// unit: if the file cannot take them all, the ones it took are put back as
-// they were. A unit is a field's pair or less, far below kWindowSize bytes.
-// Returns false when the write failed (noted in writeFailed), and writes
-// nothing when the file is not open, is open read-only (noted in
-// writesRefused), or has failed a read: what was read may then be wrong.
-bool writeBytes(DataFile& file, std::int32_t position, std::span<const std::uint8_t> bytes);
-bool writeByte(DataFile& file, std::int32_t position, std::uint8_t value);
+// Writes the field at `position`, which the run read as `was`, to hold `now`
+// (as long, at most 8 bytes): only the bytes from the first to the last that
+// differ, at once and as one unit, so that if the file cannot take them all,
+// the ones it took are put back as they were. Right before the write the
+// field is read again, and before the first write the file's length asked:
+// where the field no longer holds `was` (or lies past the end) or the file
+// is not its length at the open, nothing is written, then or later (noted in
+// changedMeanwhile). Returns false when nothing was
+// written: also when the write failed (noted in writeFailed), the file is not
+// open or is open read-only (noted in writesRefused), a read has failed, or
+// the copy asked for is not made. A field that needs no change is true.
+bool writeField(DataFile& file, std::int32_t position, std::span<const std::uint8_t> was,
+                std::span<const std::uint8_t> now);
 
-// Closes the file, its changes written out to the disk first (a failure there
-// is a failed write); the DataFile is NotOpen afterwards. A failed read
-// outranks the rest, since what the run found may be wrong; then a copy not
-// made and a refused write, since nothing was written then.
-CloseOutcome closeFile(DataFile& file);
+// Closes the file, its changes written out to the disk first; the DataFile is
+// NotOpen afterwards. A file written to that is no longer its length at the
+// open is noted in changedMeanwhile. Returns false, noted in writeFailed, when the flush or
+// the close failed, or when no file was open.
+bool closeFile(DataFile& file);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The platform's file calls behind DataFile: open, positioned read and write,
-// close. file_io_posix.cc and file_io_win32.cc each define them; none of them
-// prints anything or keeps state of its own.
+// the file's size, the backup's creation and attributes, the writes out to the
+// disk, close. file_io_posix.cc and file_io_win32.cc each define them; none of
+// them prints anything or keeps state of its own.
 
 #pragma once
 
@@ -41,15 +42,28 @@ OpenedFile openRegularFile(const std::string& name, bool readOnly = false);
 // False when nothing is there, or when it cannot be told.
 bool namesRegularFile(const std::string& name);
 
-// Makes `name` a new, empty file open for writing, with the permissions of
-// the open file `model` where the platform keeps them. Gives kNoFileHandle
+// Makes `name` a new, empty file open for writing, readable by its owner
+// alone until copyAttributes gives it the original's. Gives kNoFileHandle
 // when it cannot, with `exists` set when something has that name already:
 // nothing there is ever replaced.
-FileHandle createNewFile(const std::string& name, FileHandle model, bool& exists);
+FileHandle createNewFile(const std::string& name, bool& exists);
+
+// Gives the copy the original's modification time (and its access time), and
+// on POSIX its permissions and, where this process may set them, its owner
+// and group; false when any of that failed but the owner and group.
+bool copyAttributes(FileHandle copy, FileHandle original);
+
+// The open file's length now, or -1 when the system cannot tell it.
+std::int64_t sizeOfOpenFile(FileHandle handle);
 
 // Writes the file's data out to the disk; false when the system reports
 // that it could not.
 bool syncHandle(FileHandle handle);
+
+// Writes out the entry of the folder that holds `name`, so that a file just
+// made there keeps its name after a power cut; false when that failed. On
+// Windows, which has no such call for a folder, it does nothing.
+bool syncFolderOf(const std::string& name);
 
 // Removes the named file; false when it could not.
 bool removeFile(const std::string& name);
@@ -64,15 +78,28 @@ std::int64_t readAt(FileHandle handle, std::uint8_t* buffer, std::int64_t length
 std::int64_t writeAt(FileHandle handle, const std::uint8_t* bytes, std::int64_t length,
                      std::int64_t offset);
 
-// The loop of readAt and writeAt: `step`(done) moves what it can of the rest
-// and gives how many bytes it moved, 0 at the end of the file, or below 0 on
-// a failure. Gives the bytes moved; -1 on a failure where `failureIsMinusOne`.
+// The loops of readAt and writeAt: `step`(done) moves what it can of the
+// rest and gives how many bytes it moved, 0 at the end of the file, or below
+// 0 on a failure. readAll gives the bytes read, -1 on a failure, since what
+// a failed read left in the buffer is no data; writeAll gives the bytes
+// written before a failure, which the caller puts back.
 template <typename Step>
-std::int64_t moveAll(std::int64_t length, Step step, bool failureIsMinusOne) {
+std::int64_t readAll(std::int64_t length, Step step) {
   std::int64_t done = 0;
   while (done < length) {
     const std::int64_t moved = step(done);
-    if (moved < 0 && failureIsMinusOne) return -1;
+    if (moved < 0) return -1;
+    if (moved == 0) break;
+    done += moved;
+  }
+  return done;
+}
+
+template <typename Step>
+std::int64_t writeAll(std::int64_t length, Step step) {
+  std::int64_t done = 0;
+  while (done < length) {
+    const std::int64_t moved = step(done);
     if (moved <= 0) break;
     done += moved;
   }

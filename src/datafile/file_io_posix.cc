@@ -77,45 +77,70 @@ static std::int64_t uninterrupted(Call call) {
 
 std::int64_t readAt(FileHandle handle, std::uint8_t* buffer, std::int64_t length,
                     std::int64_t offset) {
-  return moveAll(
-      length,
-      [&](std::int64_t done) {
-        return uninterrupted([&] {
-          return pread(static_cast<int>(handle), buffer + done, static_cast<size_t>(length - done),
-                       offset + done);
-        });
-      },
-      true);
+  return readAll(length, [&](std::int64_t done) {
+    return uninterrupted([&] {
+      return pread(static_cast<int>(handle), buffer + done, static_cast<size_t>(length - done),
+                   offset + done);
+    });
+  });
 }
 
 std::int64_t writeAt(FileHandle handle, const std::uint8_t* bytes, std::int64_t length,
                      std::int64_t offset) {
-  return moveAll(
-      length,
-      [&](std::int64_t done) {
-        return uninterrupted([&] {
-          return pwrite(static_cast<int>(handle), bytes + done, static_cast<size_t>(length - done),
-                        offset + done);
-        });
-      },
-      false);
+  return writeAll(length, [&](std::int64_t done) {
+    return uninterrupted([&] {
+      return pwrite(static_cast<int>(handle), bytes + done, static_cast<size_t>(length - done),
+                    offset + done);
+    });
+  });
+}
+
+std::int64_t sizeOfOpenFile(FileHandle handle) {
+  struct stat status {};
+  return fstat(static_cast<int>(handle), &status) == 0 ? status.st_size : -1;
 }
 
 bool closeHandle(FileHandle handle) {
   return close(static_cast<int>(handle)) == 0;
 }
 
-FileHandle createNewFile(const std::string& name, FileHandle model, bool& exists) {
-  struct stat status {};
-  const mode_t mode = fstat(static_cast<int>(model), &status) == 0 ? status.st_mode & 0777 : 0600;
+FileHandle createNewFile(const std::string& name, bool& exists) {
   const int descriptor =
-      open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode);
+      open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600);
   exists = descriptor < 0 && errno == EEXIST;
   return descriptor < 0 ? kNoFileHandle : descriptor;
 }
 
+// As cp -p does: the owner and group first, since a change of owner may clear
+// mode bits; a user who may not give the file away keeps it, in the
+// original's group where the user belongs to it.
+bool copyAttributes(FileHandle copy, FileHandle original) {
+  const int to = static_cast<int>(copy);
+  struct stat status {};
+  if (fstat(static_cast<int>(original), &status) != 0) return false;
+  if (fchown(to, status.st_uid, status.st_gid) != 0) {
+    if (errno != EPERM) return false;
+    if (fchown(to, static_cast<uid_t>(-1), status.st_gid) != 0 && errno != EPERM) return false;
+  }
+  const timespec times[2] = {status.st_atim, status.st_mtim};
+  return fchmod(to, status.st_mode & 0777) == 0 && futimens(to, times) == 0;
+}
+
 bool syncHandle(FileHandle handle) {
   return fsync(static_cast<int>(handle)) == 0;
+}
+
+bool syncFolderOf(const std::string& name) {
+  const std::size_t slash = name.rfind('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : name.substr(0, slash);
+  const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  // A file system that cannot write out a folder by itself says EINVAL; its
+  // entries reach the disk with the file's own data.
+  const bool synced = fsync(descriptor) == 0 || errno == EINVAL;
+  return close(descriptor) == 0 && synced;
 }
 
 bool removeFile(const std::string& name) {

@@ -45,9 +45,13 @@ static_assert(kNamesNothingErrors[0] == ERROR_FILE_NOT_FOUND &&
               kNamesNothingErrors[8] == ERROR_FILENAME_EXCED_RANGE &&
               kNamesNothingErrors[9] == ERROR_DIRECTORY);
 
+// Open for writing, the file is shared for reading alone, so that no other
+// program writes it during the run; open for reading, writers are let be.
 static HANDLE openFile(const std::wstring& path, DWORD access) {
-  return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD sharing =
+      (access & GENERIC_WRITE) != 0 ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+  return CreateFileW(path.c_str(), access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
 }
 
 bool namesRegularFile(const std::string& name) {
@@ -113,50 +117,60 @@ static OVERLAPPED at(std::int64_t offset) {
 
 std::int64_t readAt(FileHandle handle, std::uint8_t* buffer, std::int64_t length,
                     std::int64_t offset) {
-  return moveAll(
-      length,
-      [&](std::int64_t done) -> std::int64_t {
-        OVERLAPPED position = at(offset + done);
-        DWORD got = 0;
-        if (ReadFile(asHandle(handle), buffer + done, static_cast<DWORD>(length - done), &got,
-                     &position))
-          return got;
-        return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
-      },
-      true);
+  return readAll(length, [&](std::int64_t done) -> std::int64_t {
+    OVERLAPPED position = at(offset + done);
+    DWORD got = 0;
+    if (ReadFile(asHandle(handle), buffer + done, static_cast<DWORD>(length - done), &got,
+                 &position))
+      return got;
+    return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+  });
 }
 
 std::int64_t writeAt(FileHandle handle, const std::uint8_t* bytes, std::int64_t length,
                      std::int64_t offset) {
-  return moveAll(
-      length,
-      [&](std::int64_t done) -> std::int64_t {
-        OVERLAPPED position = at(offset + done);
-        DWORD put = 0;
-        if (WriteFile(asHandle(handle), bytes + done, static_cast<DWORD>(length - done), &put,
-                      &position))
-          return put;
-        return -1;
-      },
-      false);
+  return writeAll(length, [&](std::int64_t done) -> std::int64_t {
+    OVERLAPPED position = at(offset + done);
+    DWORD put = 0;
+    if (WriteFile(asHandle(handle), bytes + done, static_cast<DWORD>(length - done), &put,
+                  &position))
+      return put;
+    return -1;
+  });
 }
 
 bool closeHandle(FileHandle handle) {
   return CloseHandle(asHandle(handle)) != 0;
 }
 
-FileHandle createNewFile(const std::string& name, FileHandle, bool& exists) {
+static_assert(kExistsErrors[0] == ERROR_FILE_EXISTS && kExistsErrors[1] == ERROR_ALREADY_EXISTS);
+
+FileHandle createNewFile(const std::string& name, bool& exists) {
   const std::wstring path = systemPath(utf16Of(name));
   const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-  const DWORD error = GetLastError();
-  exists = handle == INVALID_HANDLE_VALUE &&
-           (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+  exists = handle == INVALID_HANDLE_VALUE && errorMeansExists(GetLastError());
   return handle == INVALID_HANDLE_VALUE ? kNoFileHandle : reinterpret_cast<FileHandle>(handle);
+}
+
+// Windows keeps no owner or mode bits a copy could take; the times it does.
+bool copyAttributes(FileHandle copy, FileHandle original) {
+  FILETIME accessed{}, modified{};
+  return GetFileTime(asHandle(original), nullptr, &accessed, &modified) &&
+         SetFileTime(asHandle(copy), nullptr, &accessed, &modified);
+}
+
+std::int64_t sizeOfOpenFile(FileHandle handle) {
+  LARGE_INTEGER size{};
+  return GetFileSizeEx(asHandle(handle), &size) ? size.QuadPart : -1;
 }
 
 bool syncHandle(FileHandle handle) {
   return FlushFileBuffers(asHandle(handle)) != 0;
+}
+
+bool syncFolderOf(const std::string&) {
+  return true;
 }
 
 bool removeFile(const std::string& name) {

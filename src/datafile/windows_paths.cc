@@ -70,3 +70,9 @@ OpenFailure openFailureOfError(std::uint32_t error) {
     if (error == nothing) return OpenFailure::NotFound;
   return OpenFailure::CannotOpen;
 }
+
+bool errorMeansExists(std::uint32_t error) {
+  for (const std::uint32_t exists : kExistsErrors)
+    if (error == exists) return true;
+  return false;
+}

@@ -49,6 +49,16 @@ inline constexpr std::uint32_t kNamesNothingErrors[] = {
     267,  // ERROR_DIRECTORY: a file where a folder should be
 };
 
+// The error codes of a CreateFileW with CREATE_NEW that found something of
+// that name there already: ERROR_FILE_EXISTS (80) for a file, and
+// ERROR_ALREADY_EXISTS (183), which some file systems give for either.
+// file_io_win32.cc checks them against the headers.
+inline constexpr std::uint32_t kExistsErrors[] = {80, 183};
+
+// Whether a failed CREATE_NEW's error code says the name is taken; any other
+// (no access, a missing folder, a full disk) says the copy cannot be made.
+bool errorMeansExists(std::uint32_t error);
+
 // What a failed GetFileAttributesW or CreateFileW tells by its error code:
 // NotFound for the codes above, CannotOpen for every other (no access,
 // another program's sharing, a lock).

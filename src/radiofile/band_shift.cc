@@ -23,14 +23,11 @@ void applyBandShift(DataFile& file, std::int32_t p, ChangeCount& count) {
   FrequencyPair shifted;
   if (!shiftedPair(pair, shifted)) return;
   ++count;
-  // Only the bytes that change are written, a pair as one unit so that a
-  // failing write never leaves a field half-converted.
-  if (shifted.lo == pair.lo) {
-    writeByte(file, p + 1, shifted.hi);
-  } else {
-    const std::array<std::uint8_t, 2> bytes{shifted.lo, shifted.hi};
-    writeBytes(file, p, bytes);
-  }
+  // The pair is what the rule was decided on, so the write is held to both
+  // its bytes, though only the hi byte may change.
+  const std::array<std::uint8_t, 2> was{pair.lo, pair.hi};
+  const std::array<std::uint8_t, 2> now{shifted.lo, shifted.hi};
+  writeField(file, p, was, now);
 }
 
 void convertRegion(DataFile& file, const TableRegion& region, ChangeCount& count) {

@@ -33,22 +33,21 @@ static RunOutcome outcomeOfOpen(const RunState& run) {
   return RunOutcome::CannotOpen;
 }
 
-// A failed read outranks what the profiles found, since what they read may
-// be wrong.
-static RunOutcome outcomeOfClose(CloseOutcome closed, ProfileVerdict verdict) {
-  if (closed == CloseOutcome::Unread) return RunOutcome::CouldNotBeRead;
-  switch (verdict) {
-    case ProfileVerdict::Converted:
-      if (closed == CloseOutcome::Refused) return RunOutcome::CannotBeWritten;
-      if (closed == CloseOutcome::Failed) return RunOutcome::PartlyWritten;
-      if (closed == CloseOutcome::BackupExists) return RunOutcome::BackupExists;
-      if (closed == CloseOutcome::BackupFailed) return RunOutcome::BackupFailed;
-      return RunOutcome::Converted;
-    case ProfileVerdict::NoLowBandDeck: return RunOutcome::NoLowBandDeck;
-    case ProfileVerdict::NotMine:
-    case ProfileVerdict::NotValid: break;
-  }
-  return RunOutcome::NotValid;
+// How the run ended, ranked in this one place once the file is closed. A
+// read that failed before any write outranks what the profiles found, since
+// what they read may be wrong; then what stopped the writes before the first,
+// or midway; then what cut them short.
+static RunOutcome outcomeOfClosedFile(const DataFile& file, ProfileVerdict verdict) {
+  if (file.readFailed && !file.wroteAny) return RunOutcome::CouldNotBeRead;
+  if (verdict == ProfileVerdict::NoLowBandDeck) return RunOutcome::NoLowBandDeck;
+  if (verdict != ProfileVerdict::Converted) return RunOutcome::NotValid;
+  if (file.backup == BackupState::Remains) return RunOutcome::BackupRemains;
+  if (file.changedMeanwhile) return RunOutcome::ChangedMeanwhile;
+  if (file.backup == BackupState::Exists) return RunOutcome::BackupExists;
+  if (file.backup == BackupState::Failed) return RunOutcome::BackupFailed;
+  if (file.writesRefused) return RunOutcome::CannotBeWritten;
+  if (file.writeFailed || file.readFailed) return RunOutcome::PartlyWritten;
+  return RunOutcome::Converted;
 }
 
 RunOutcome convertFile(RunState& run, const RunOptions& options) {
@@ -59,12 +58,13 @@ RunOutcome convertFile(RunState& run, const RunOptions& options) {
   const bool opened = options.dryRun ? openForReading(run.dataFile, run.fileName)
                                      : openForUpdate(run.dataFile, run.fileName);
   if (!opened) return outcomeOfOpen(run);
-  if (options.backup) backUpBeforeWriting(run.dataFile, run.fileName + ".bak");
+  if (options.backup) backUpBeforeWriting(run.dataFile);
   run.conversion.dryRun = options.dryRun;
   run.signature = {readByte(run.dataFile, 4), readByte(run.dataFile, 5)};
   ProfileVerdict verdict =
       runKpg59dProfile(run.dataFile, run.signature, run.conversion, run.detection);
   if (verdict == ProfileVerdict::NotMine)
     verdict = runKpg44dProfile(run.dataFile, run.signature, run.conversion, run.detection);
-  return outcomeOfClose(closeFile(run.dataFile), verdict);
+  closeFile(run.dataFile);
+  return outcomeOfClosedFile(run.dataFile, verdict);
 }

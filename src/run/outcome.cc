@@ -61,6 +61,15 @@ bool outcomeNamesFile(RunOutcome outcome) {
   }
 }
 
+bool outcomeNamesCopy(RunOutcome outcome) {
+  return outcome == RunOutcome::BackupFailed || outcome == RunOutcome::BackupRemains;
+}
+
+bool outcomeShowsCopy(RunOutcome outcome) {
+  return outcome == RunOutcome::Converted || outcome == RunOutcome::PartlyWritten ||
+         outcome == RunOutcome::ChangedMeanwhile;
+}
+
 std::string outcomeText(RunOutcome outcome, ChangeCount count) {
   switch (outcome) {
     case RunOutcome::LeftAtGate:
@@ -86,7 +95,11 @@ std::string outcomeText(RunOutcome outcome, ChangeCount count) {
     case RunOutcome::PartlyWritten:
       return " could not be written completely; it may be partly updated.";
     case RunOutcome::BackupExists: return ".bak already exists; no change was made.";
-    case RunOutcome::BackupFailed: return ".bak could not be made; no change was made.";
+    case RunOutcome::BackupFailed: return " could not be made; no change was made.";
+    case RunOutcome::BackupRemains:
+      return " could not be made and part of it remains; no change was made.";
+    case RunOutcome::ChangedMeanwhile:
+      return " was changed by another program during the run; it may be partly updated.";
   }
   return "";
 }

@@ -29,8 +29,10 @@ enum class RunOutcome {
   CannotBeWritten,    // a read-only file with fields to change
   CouldNotBeRead,     // a read failed before any field was written
   PartlyWritten,      // a write or the close failed, or a read after fields were written
-  BackupExists,       // NAME.bak was there already: nothing was written
-  BackupFailed,       // NAME.bak could not be made: nothing was written
+  BackupExists,       // every copy's name held other bytes: nothing was written
+  BackupFailed,       // the copy could not be made: nothing was written
+  BackupRemains,      // nor could what was made of it be removed
+  ChangedMeanwhile,   // another program changed the file: nothing more was written
 };
 
 // The banner's lines, the credit line with the version and date last, then
@@ -44,6 +46,16 @@ std::vector<std::string> detectionLines(const Detection& detection);
 // Whether the outcome's line begins with the file's name, which each face
 // shows in its own way.
 bool outcomeNamesFile(RunOutcome outcome);
+
+// Whether the name it begins with is the copy's (NAME.bak, NAME.2.bak, ...)
+// rather than the file's.
+bool outcomeNamesCopy(RunOutcome outcome);
+
+// Whether a copy made is named on a line of its own after the outcome's: the
+// outcomes after which the file may have changed.
+bool outcomeShowsCopy(RunOutcome outcome);
+inline constexpr char kCopyLineBefore[] = "The file as it was is in ";
+inline constexpr char kCopyLineAfter[] = ".";
 
 // The outcome's line (after the name, where it names the file), without a
 // line end; empty where nothing is said.

@@ -43,8 +43,14 @@ static int printOutcome(const RunState& run, RunOutcome outcome, bool dryRun) {
   }
   const std::string text = outcomeText(outcome, run.conversion.count);
   if (!text.empty()) {
-    if (outcomeNamesFile(outcome)) printName(run.fileName);
+    if (outcomeNamesFile(outcome))
+      printName(outcomeNamesCopy(outcome) ? run.dataFile.backupName : run.fileName);
     printLine(text);
+  }
+  if (outcomeShowsCopy(outcome) && run.dataFile.backup == BackupState::Made) {
+    printText(kCopyLineBefore);
+    printName(run.dataFile.backupName);
+    printLine(kCopyLineAfter);
   }
   return outcomeStatus(outcome);
 }

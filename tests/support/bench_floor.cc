@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's floor: the least that converting the worst-case sample
 // takes, with none of the tool's banner, checks or read cache. It opens the
-// file, reads its two 8192-byte halves, writes each changed field's top bytes
-// in one pwrite, writes the file out to the disk (fsync, as the tool does
-// before its report), closes it and prints the report in one write.
+// file, reads its two 8192-byte halves, asks its length, reads each changed
+// field's two top bytes again right before writing them in one pwrite (as the
+// tool does, so that another program's change meanwhile is never written
+// over), asks the length once more, writes the file out to the disk (fsync,
+// as the tool does before its report), closes it and prints the report in
+// one write.
 // bench.sh holds its file and its report to the tool's, byte for byte, so it
 // cannot do less than the tool does.
 //
 //   bench_floor FILE
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -31,6 +35,10 @@ static int convertTable(int descriptor, const std::uint8_t* bytes, const sample:
       const std::int32_t offset = table.firstLo - 1 + table.stride * record + field;
       const std::uint8_t lo = bytes[offset];
       const std::uint8_t hi = bytes[offset + 1];
+      const bool moves = (hi == 3 && lo < 10) || (hi == 4 && lo < 64);
+      std::uint8_t now[2];
+      if (moves && (pread(descriptor, now, 2, offset) != 2 || now[0] != lo || now[1] != hi))
+        return -1;
       if (hi == 3 && lo < 10) {
         const std::uint8_t pair[2] = {static_cast<std::uint8_t>(lo + 0x90), 2};
         if (pwrite(descriptor, pair, 2, offset) != 2) return -1;
@@ -58,6 +66,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_floor: cannot read 16384 bytes of %s\n", argv[1]);
     return 1;
   }
+  struct stat status {};
+  if (fstat(descriptor, &status) != 0) return 1;
+  const off_t fileLength = status.st_size;
   int changes = 0;
   for (const sample::Table& table : kTables) {
     const int changed = convertTable(descriptor, bytes, table);
@@ -67,6 +78,7 @@ int main(int argc, char** argv) {
     }
     changes += changed;
   }
+  if (fstat(descriptor, &status) != 0 || status.st_size != fileLength) return 1;
   if ((changes > 0 && fsync(descriptor) != 0) || close(descriptor) != 0) return 1;
   char report[4200];
   const int length = std::snprintf(report, sizeof report,
