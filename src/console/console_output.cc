@@ -11,9 +11,18 @@ void printText(std::string_view text) {
   if (!text.empty()) consoleWrite(text);
 }
 
+// The text and its line end in one write: a line is never seen half-ended,
+// and a run makes half the calls.
 void printLine(std::string_view text) {
+  std::string line(text);
+  line += kLineEnd;
+  consoleWrite(line);
+}
+
+void printLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text.append(line).append(kLineEnd);
   printText(text);
-  consoleWrite(kLineEnd);
 }
 
 void printBlankLine() {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Window when standard output is a console or terminal at least 2 by 2
 // cells, or a terminal that tells no size (80 columns are then assumed);
@@ -48,6 +49,8 @@ void clearScreen();
 
 void printText(std::string_view text);
 void printLine(std::string_view text);
+// The lines, each with its line end, in one write.
+void printLines(const std::vector<std::string>& lines);
 void printBlankLine();
 enum class AfterNumber { Nothing, LineEnd };
 // formatNumber's text of the value, then the line end if asked.

@@ -190,9 +190,12 @@ std::uint8_t readByte(DataFile& file, std::int32_t position) {
   }
   const std::int64_t at = offset - file.windowStart;
   if (at >= file.windowLength) return 0;
-  const auto index = static_cast<std::size_t>(offset);
-  if (index >= file.seen.size()) file.seen.resize(index + 1, kNotSeen);
-  file.seen[index] = file.window[at];
+  // Only a copy still to be made is held to what the run read.
+  if (file.backup == BackupState::Pending) {
+    const auto index = static_cast<std::size_t>(offset);
+    if (index >= file.seen.size()) file.seen.resize(index + 1, kNotSeen);
+    file.seen[index] = file.window[at];
+  }
   return file.window[at];
 }
 

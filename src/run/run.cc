@@ -10,7 +10,7 @@
 #include "run/text.h"
 
 static void printBanner() {
-  for (const std::string& line : bannerLines()) printLine(line);
+  printLines(bannerLines());
 }
 
 // The prompt's line, when no name was given: a line that holds more than the
@@ -36,7 +36,7 @@ static void printPreview(const RunState& run) {
 
 // What the profile found, then the outcome's line; gives the exit status.
 static int printOutcome(const RunState& run, RunOutcome outcome, bool dryRun) {
-  for (const std::string& line : detectionLines(run.detection)) printLine(line);
+  printLines(detectionLines(run.detection));
   if (dryRun && (outcome == RunOutcome::Converted || outcome == RunOutcome::NoLowBandDeck)) {
     printPreview(run);
     return 0;

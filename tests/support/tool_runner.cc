@@ -381,6 +381,13 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
   // Read before the tool exists: once it runs, it may be in raw mode already.
   termios before{};
   tcgetattr(slave, &before);
+  // Keys typed ahead are in before the tool starts: typed while it prints
+  // its banner, the terminal would echo them wherever the race left them.
+  std::size_t nextKey = 0;
+  if (options.typeAhead && !options.keys.empty()) {
+    const std::string& keys = options.keys[nextKey++];
+    if (write(terminal, keys.data(), keys.size()) < 0) return result;
+  }
   const pid_t child = fork();
   if (child < 0) {
     close(slave);
@@ -406,8 +413,7 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::seconds(options.timeoutSeconds);
-  std::size_t nextKey = 0;
-  auto nextKeyAt = start + std::chrono::milliseconds(options.typeAhead ? 0 : options.pauseMs);
+  auto nextKeyAt = start + std::chrono::milliseconds(options.pauseMs);
   bool signalled = false;
   bool waited = options.waitFor.empty();
   for (;;) {

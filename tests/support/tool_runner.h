@@ -64,7 +64,7 @@ struct TerminalOptions {
   std::vector<std::string> arguments;
   std::vector<std::string> keys;  // written one after another, `pauseMs` apart
   int pauseMs = 150;
-  bool typeAhead = false;  // the first keys go in at once, before the prompt is shown
+  bool typeAhead = false;  // the first keys go in before the tool starts
   unsigned short columns = 80, rows = 24;
   std::vector<std::string> environment;  // NAME=VALUE, added to the tool's
   int signalAfterKeys = 0;               // sent to the tool after the last keys
