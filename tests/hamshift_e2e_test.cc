@@ -851,9 +851,13 @@ TEST_F(E2eTest, ChangeByAnotherProgramStopsTheWrites) {
   const Case cases[] = {
       {"a field set to 44.0 MHz", std::to_string(fields[2] - 1) + " 40 04", fortyFour},
       {"the file emptied", "empty", Bytes{}},
+      {"a new file saved under its name", "replace", Bytes{'n', 'e', 'w'}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    // Windows lets no program rename over a file held open as the tool holds
+    // it; the fault library's rename under Wine would go round that.
+    if (targetIsWindows() && c.action == "replace") continue;
     put("R.DAT", file.before);
     e2e::RunOptions options;
     options.environment = {"LD_PRELOAD=" FAULT_SHIM, "HAMSHIFT_MEANWHILE=" + c.action,
@@ -862,6 +866,7 @@ TEST_F(E2eTest, ChangeByAnotherProgramStopsTheWrites) {
     EXPECT_EQ(result.output, kBanner + std::string(kKpg59dDetected).append(changed));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(contents("R.DAT"), c.after);
+    EXPECT_EQ(entries(), std::vector<std::string>{"R.DAT"});
   }
 }
 

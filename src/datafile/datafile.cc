@@ -199,15 +199,17 @@ std::uint8_t readByte(DataFile& file, std::int32_t position) {
   return file.window[at];
 }
 
-// Whether the file is the length it had at the open; a failed look is a
-// failed read.
+// Whether the file is the length it had at the open, and still the file its
+// name holds; a failed look at the length is a failed read.
 static bool stillItsLength(DataFile& file) {
   const std::int64_t size = sizeOfOpenFile(file.handle);
   if (size < 0) {
     file.readFailed = true;
     return false;
   }
-  if (size == file.openedSize) return true;
+  // A program that saves by renaming a new file over the old one leaves
+  // this run writing a file that no name holds any more.
+  if (size == file.openedSize && stillNamedBy(file.handle, file.name)) return true;
   file.changedMeanwhile = true;
   return false;
 }

@@ -56,6 +56,12 @@ bool copyAttributes(FileHandle copy, FileHandle original);
 // The open file's length now, or -1 when the system cannot tell it.
 std::int64_t sizeOfOpenFile(FileHandle handle);
 
+// Whether `name` still names the open file: false once another file has
+// been renamed over it, or it has been removed, as a program that saves by
+// writing a new file and renaming it does. Windows lets no one do either
+// while the tool holds the file, so there it is always true.
+bool stillNamedBy(FileHandle handle, const std::string& name);
+
 // Writes the file's data out to the disk; false when the system reports
 // that it could not.
 bool syncHandle(FileHandle handle);

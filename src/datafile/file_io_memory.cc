@@ -72,14 +72,33 @@ bool namesRegularFile(const std::string& name) {
   return heldFiles().count(name) != 0;
 }
 
-FileHandle createNewFile(const std::string& name, FileHandle, bool& exists) {
+FileHandle createNewFile(const std::string& name, bool& exists) {
   const auto [made, isNew] = heldFiles().try_emplace(name);
   exists = !isNew;
   return isNew ? openSlot(made->second) : kNoFileHandle;
 }
 
+// Bytes in memory have no times, owner or mode to carry over.
+bool copyAttributes(FileHandle copy, FileHandle original) {
+  return slotBytes(copy) != nullptr && slotBytes(original) != nullptr;
+}
+
+std::int64_t sizeOfOpenFile(FileHandle handle) {
+  const Bytes* bytes = slotBytes(handle);
+  return bytes == nullptr ? -1 : static_cast<std::int64_t>(bytes->size());
+}
+
+// Nothing but the page itself changes the bytes it handed in.
+bool stillNamedBy(FileHandle, const std::string&) {
+  return true;
+}
+
 bool syncHandle(FileHandle handle) {
   return slotBytes(handle) != nullptr;
+}
+
+bool syncFolderOf(const std::string&) {
+  return true;
 }
 
 bool removeFile(const std::string& name) {

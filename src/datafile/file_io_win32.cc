@@ -165,6 +165,10 @@ std::int64_t sizeOfOpenFile(FileHandle handle) {
   return GetFileSizeEx(asHandle(handle), &size) ? size.QuadPart : -1;
 }
 
+bool stillNamedBy(FileHandle, const std::string&) {
+  return true;
+}
+
 bool syncHandle(FileHandle handle) {
   return FlushFileBuffers(asHandle(handle)) != 0;
 }

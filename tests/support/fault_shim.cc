@@ -11,7 +11,9 @@
 //   Linux's does. The failure is noted in the file HAMSHIFT_FAULT_REPORT;
 // - HAMSHIFT_MEANWHILE=ACTION and HAMSHIFT_MEANWHILE_AFTER=N: right after the
 //   Nth write there, another program acts on the file written: "empty"
-//   empties it, "OFFSET HEX..." sets its bytes from that offset.
+//   empties it, "replace" saves a new file, "new", under its name (by a
+//   rename, as programs that save safely do), "OFFSET HEX..." sets its bytes
+//   from that offset.
 // <unistd.h>, <fcntl.h> and <cstdio> are left out, so that their own declarations of
 // the calls replaced here are not seen.
 
@@ -111,6 +113,24 @@ static void meanwhile(int descriptor) {
   if (action == nullptr || !descriptorInFolder(descriptor) || ++writes != after) return;
   if (std::strcmp(action, "empty") == 0) {
     ftruncate(descriptor, 0);
+    return;
+  }
+  if (std::strcmp(action, "replace") == 0) {
+    char link[64], path[4096], saved[4200];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
+    const ssize_t length = readlink(link, path, sizeof path - 1);
+    if (length <= 0) return;
+    path[length] = '\0';
+    snprintf(saved, sizeof saved, "%s.new", path);
+    using Open = int (*)(const char*, int, ...);
+    using Write = ssize_t (*)(int, const void*, size_t);
+    using Close = int (*)(int);
+    using Rename = int (*)(const char*, const char*);
+    const int made = next<Open>("open")(saved, 01 | 0100 | 01000, 0644);  // O_WRONLY|O_CREAT|O_TRUNC
+    if (made < 0) return;
+    next<Write>("write")(made, "new", 3);
+    next<Close>("close")(made);
+    next<Rename>("rename")(saved, path);
     return;
   }
   char* rest = nullptr;
