@@ -64,14 +64,17 @@ wine32_install() {
 # and that the security index moved ahead is brought to its i386 twin's
 # version, in the same command.
 wine32_install_resolved() {
-  local folder suites
+  local folder preferences suites
   folder=$(mktemp -d)
+  # apt reads every file of its preferences folder, so that folder holds
+  # nothing else: the system's own preferences, beside the pin.
+  preferences=$folder/preferences.d
+  mkdir "$preferences"
   suites=$(apt-cache policy | wine32_security_suites)
-  # The system's own preferences stay, beside the pin.
-  cp /etc/apt/preferences.d/* "$folder"/ 2>/dev/null || true
+  cp /etc/apt/preferences.d/* "$preferences"/ 2>/dev/null || true
   # shellcheck disable=SC2086 # one word per suite
-  wine32_pin_out $suites >"$folder/hamshift-security-out.pref"
-  local apt_options=(-o "Dir::Etc::PreferencesParts=$folder")
+  wine32_pin_out $suites >"$preferences/hamshift-security-out.pref"
+  local apt_options=(-o "Dir::Etc::PreferencesParts=$preferences")
   apt-cache "${apt_options[@]}" depends --recurse --no-recommends --no-suggests --no-conflicts \
     --no-breaks --no-replaces --no-enhances wine32:i386 2>/dev/null | wine32_closure_names \
     >"$folder/closure"

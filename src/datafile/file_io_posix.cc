@@ -101,7 +101,8 @@ std::int64_t sizeOfOpenFile(FileHandle handle) {
 }
 
 bool stillNamedBy(FileHandle handle, const std::string& name) {
-  struct stat open {}, named {};
+  struct stat open {
+  }, named{};
   if (fstat(static_cast<int>(handle), &open) != 0) return true;  // nothing to compare
   return stat(name.c_str(), &named) == 0 && named.st_dev == open.st_dev &&
          named.st_ino == open.st_ino;

@@ -126,7 +126,8 @@ static void meanwhile(int descriptor) {
     using Write = ssize_t (*)(int, const void*, size_t);
     using Close = int (*)(int);
     using Rename = int (*)(const char*, const char*);
-    const int made = next<Open>("open")(saved, 01 | 0100 | 01000, 0644);  // O_WRONLY|O_CREAT|O_TRUNC
+    const int made =
+        next<Open>("open")(saved, 01 | 0100 | 01000, 0644);  // O_WRONLY|O_CREAT|O_TRUNC
     if (made < 0) return;
     next<Write>("write")(made, "new", 3);
     next<Close>("close")(made);
