@@ -328,10 +328,14 @@ static bool sameModes(const termios& a, const termios& b) {
   sigprocmask(SIG_BLOCK, &blocked, nullptr);
   if (!options.outputFile.empty())
     dup2(open(options.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-  if (options.unprivileged && geteuid() == 0 &&
-      (setgroups(0, nullptr) != 0 || setgid(unprivilegedGroup()) != 0 ||
-       setuid(unprivilegedUser()) != 0))
-    _exit(126);
+  if (options.unprivileged && geteuid() == 0) {
+    if (setgroups(0, nullptr) != 0 || setgid(unprivilegedGroup()) != 0 ||
+        setuid(unprivilegedUser()) != 0)
+      _exit(126);
+    // A coverage build's profile goes where that user may write it.
+    if (!stagedTool().profiles.empty())
+      setenv("LLVM_PROFILE_FILE", (stagedTool().profiles + "/%p-%m.profraw").c_str(), 1);
+  }
   if (!options.asJob) execTool(options.arguments, program);
   // As a job-control shell does: the tool's group is put in front, and this
   // process, its parent in the same session, keeps the group from being
@@ -471,6 +475,7 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
   if (terminal >= 0) close(terminal);
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  if (options.unprivileged && geteuid() == 0) collectProfiles(stagedTool());
   return result;
 }
 
