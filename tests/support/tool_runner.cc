@@ -385,12 +385,18 @@ TerminalResult runInTerminal(const std::string& folder, const TerminalOptions& o
   // Read before the tool exists: once it runs, it may be in raw mode already.
   termios before{};
   tcgetattr(slave, &before);
-  // Keys typed ahead are in before the tool starts: typed while it prints
-  // its banner, the terminal would echo them wherever the race left them.
+  // Keys typed ahead are in before the tool starts, on a terminal that does
+  // not echo them: the kernel echoes a key when the next write comes, which
+  // may be the tool's prompt, and no program can stop that.
   std::size_t nextKey = 0;
   if (options.typeAhead && !options.keys.empty()) {
+    before.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     const std::string& keys = options.keys[nextKey++];
-    if (write(terminal, keys.data(), keys.size()) < 0) return result;
+    if (tcsetattr(slave, TCSANOW, &before) != 0 || write(terminal, keys.data(), keys.size()) < 0) {
+      close(slave);
+      close(terminal);
+      return result;
+    }
   }
   const pid_t child = fork();
   if (child < 0) {
