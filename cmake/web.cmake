@@ -52,7 +52,7 @@ if(HAMSHIFT_TESTS)
            COMMAND npm ci --ignore-scripts --no-audit --no-fund --prefix ${web_tests})
   set_tests_properties(web_npm_ci PROPERTIES FIXTURES_SETUP web_modules)
   foreach(suite core page)
-    add_test(NAME web_${suite} COMMAND node --test --test-reporter=spec ${web_tests}/${suite}.test.mjs)
+    add_test(NAME web_${suite} COMMAND node --test ${web_tests}/${suite}.test.mjs)
     set_tests_properties(web_${suite} PROPERTIES ENVIRONMENT
       "HAMSHIFT_NATIVE_BUILD=${HAMSHIFT_NATIVE_BUILD};HAMSHIFT_WEB_BUILD=${PROJECT_BINARY_DIR}")
   endforeach()
